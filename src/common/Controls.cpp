@@ -1,0 +1,85 @@
+#include "Controls.h"
+
+#include <QMouseEvent>
+#include <QToolButton>
+
+Label::Label(const QString& designText, QWidget* parent) : QLabel(designText, parent) {}
+
+void Label::setText(const QString& text) {
+    QLabel::setText(text);
+    if (m_autoSize)
+        adjustSize();
+    emit changed();
+}
+
+void Label::setAutoSize(bool on) {
+    m_autoSize = on;
+    if (on)
+        adjustSize();
+}
+
+void Label::mouseReleaseEvent(QMouseEvent* event) {
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+}
+
+TextBox::TextBox(const QString& designText, QWidget* parent) : QLineEdit(designText, parent) {
+    connect(this, &QLineEdit::textEdited, this, &TextBox::changed);
+}
+
+void TextBox::setText(const QString& text) {
+    QLineEdit::setText(text);
+    emit changed();
+}
+
+CommandButton::CommandButton(const QString& caption, QWidget* parent)
+    : QPushButton(caption, parent) {
+    setAutoDefault(false);
+    setDefault(false);
+}
+
+UpDown::UpDown(int minimum, int maximum, int value, QWidget* parent)
+    : QWidget(parent), m_minimum(minimum), m_maximum(maximum), m_value(value),
+      m_up(new QToolButton(this)), m_down(new QToolButton(this)) {
+    for (QToolButton* button : {m_up, m_down}) {
+        button->setAutoRepeat(true);
+        button->setFocusPolicy(Qt::NoFocus);
+    }
+    m_up->setArrowType(Qt::UpArrow);
+    m_down->setArrowType(Qt::DownArrow);
+    connect(m_up, &QToolButton::clicked, this, &UpDown::stepUp);
+    connect(m_down, &QToolButton::clicked, this, &UpDown::stepDown);
+}
+
+void UpDown::setValue(int value) {
+    value = std::clamp(value, m_minimum, m_maximum);
+    if (value == m_value)
+        return;
+    m_value = value;
+    emit changed();
+}
+
+void UpDown::resizeEvent(QResizeEvent*) {
+    const int half = height() / 2;
+    m_up->setGeometry(0, 0, width(), half);
+    m_down->setGeometry(0, half, width(), height() - half);
+}
+
+DropDownList::DropDownList(QWidget* parent) : QComboBox(parent) {
+    connect(this, &QComboBox::activated, this, &DropDownList::click);
+}
+
+void DropDownList::fill(const QStringList& items) {
+    const QSignalBlocker blocker(this);
+    addItems(items);
+    setCurrentIndex(-1);
+}
+
+void DropDownList::select(int index) {
+    {
+        const QSignalBlocker blocker(this);
+        setCurrentIndex(index);
+    }
+    emit click();
+}

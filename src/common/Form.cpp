@@ -1,0 +1,55 @@
+#include "Form.h"
+
+#include "FormRegistry.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+#include <cmath>
+
+Form::Form(QWidget* parent) : QDialog(parent) {
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+}
+
+int Form::twips(int value) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
+    return static_cast<int>(std::lround(value * dpi / 1440.0));
+}
+
+void Form::setClientSizeTwips(int width, int height) {
+    setFixedSize(twips(width), twips(height));
+}
+
+void Form::place(QWidget* control, int left, int top, int width, int height) {
+    control->setGeometry(twips(left), twips(top), twips(width), twips(height));
+}
+
+void Form::showOwnedBy(QWidget* owner) {
+    winId();
+    if (owner && windowHandle() && owner->windowHandle())
+        windowHandle()->setTransientParent(owner->windowHandle());
+    show();
+    activateWindow();
+}
+
+void Form::closeEvent(QCloseEvent* event) {
+    // The registry hides and destroys the window after its close steps.
+    event->ignore();
+    FormRegistry::instance().unload(this);
+}
+
+void Form::reject() {
+    close();
+}
+
+void Form::keyPressEvent(QKeyEvent* event) {
+    // A dialog presses its default button on Enter; these windows have none.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+// The names under which the program keeps its settings: application, sections and keys.
+namespace Keys {
+
+inline const QString App = QStringLiteral("Orvalin");
+
+inline const QString Asetukset = QStringLiteral("Asetukset");
+inline const QString Tyyppi1 = QStringLiteral("Tyyppi 1");
+inline const QString Tyyppi2 = QStringLiteral("Tyyppi 2");
+inline const QString Päivämäärä = QStringLiteral("Päivämäärä");
+inline const QString Kesto = QStringLiteral("Kesto");
+inline const QString Hinta = QStringLiteral("Hinta");
+
+// Section "Asetukset".
+inline const QString Tyyppi = QStringLiteral("Tyyppi");
+inline const QString Portti = QStringLiteral("Portti");
+inline const QString Odotetaan = QStringLiteral("Odotetaan");
+inline const QString Palveluntarjoaja = QStringLiteral("Palveluntarjoaja");
+inline const QString Palveluntarjoaja2 = QStringLiteral("Palveluntarjoaja 2");
+inline const QString Käyttäjä = QStringLiteral("Käyttäjä");
+inline const QString Kustannukset1 = QStringLiteral("Kustannukset 1");
+inline const QString Kustannukset2 = QStringLiteral("Kustannukset 2");
+inline const QString Tunnit = QStringLiteral("Tunnit");
+inline const QString Minuutit = QStringLiteral("Minuutit");
+inline const QString Sekunnit = QStringLiteral("Sekunnit");
+inline const QString Left = QStringLiteral("Left");
+inline const QString Top = QStringLiteral("Top");
+inline const QString YhteensäHinta = QStringLiteral("Yhteensä Hinta");
+inline const QString HinnatYhteensä = QStringLiteral("Hinnat Yhteensä");
+inline const QString KestoTuntia = QStringLiteral("Kesto Tuntia");
+inline const QString KestoMinuuttia = QStringLiteral("Kesto Minuuttia");
+inline const QString KestotYhteensäTuntia = QStringLiteral("Kestot Yhteensä Tuntia");
+inline const QString KestotYhteensäMinuuttia = QStringLiteral("Kestot Yhteensä Minuuttia");
+
+} // namespace Keys

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "common/Form.h"
+
+class QTreeWidget;
+
+// The log viewer: every metered call's date, duration and price.
+class Form7 : public Form {
+    Q_OBJECT
+public:
+    Form7();
+
+    QTreeWidget* ListView1;
+};

@@ -1,0 +1,236 @@
+#include "LinuxPlatform.h"
+
+#include "RealTimeAlarm.h"
+#include "SimulatedDialUp.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+#include <canberra.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+QLocale finnish() {
+    return QLocale(QLocale::Finnish, QLocale::Finland);
+}
+
+// While the dial-up component holds a connection, the port it uses cannot be opened; ports 1 to 4
+// are virtual and any other opens at once.
+class VirtualSerialPort : public SerialPort {
+public:
+    explicit VirtualSerialPort(const SimulatedDialUp& dialUp) : m_dialUp(dialUp) {}
+    bool setPort(int number) override {
+        if (number < 1 || number > 4)
+            return false;
+        m_port = number;
+        return true;
+    }
+    bool open() override { return m_port != 0 && !m_dialUp.holdsPort(m_port); }
+    bool close() override { return true; }
+
+private:
+    const SimulatedDialUp& m_dialUp;
+    int m_port = 0;
+};
+
+// Asks the window manager for attention once a second while flashing: a window manager clears
+// the urgency hint when the window is activated, and the user may look away again.
+class WindowFlasher : public Flasher {
+public:
+    explicit WindowFlasher(QWidget* window) : m_window(window) {
+        m_repeat.setInterval(1000);
+        QObject::connect(&m_repeat, &QTimer::timeout, [this] { alert(); });
+    }
+    bool isFlashing() const override { return m_repeat.isActive(); }
+    void start() override {
+        alert();
+        m_repeat.start();
+    }
+    void stop() override { m_repeat.stop(); }
+
+private:
+    void alert() {
+        if (m_window && m_window->isVisible())
+            QApplication::alert(m_window, 0);
+    }
+    QWidget* m_window;
+    QTimer m_repeat;
+};
+
+class CanberraSound : public Sound {
+public:
+    CanberraSound() { ca_context_create(&m_context); }
+    ~CanberraSound() override {
+        if (m_context)
+            ca_context_destroy(m_context);
+    }
+    void play(const QString& path) override {
+        if (m_context && QFile::exists(path))
+            ca_context_play(m_context, 0, CA_PROP_MEDIA_FILENAME,
+                            QFile::encodeName(path).constData(), CA_PROP_APPLICATION_NAME,
+                            "Orvalin", nullptr);
+    }
+
+private:
+    ca_context* m_context = nullptr;
+};
+
+class QtMessageBoxes : public MessageBoxes {
+public:
+    Message::Answer show(const Message& message) override {
+        QMessageBox box;
+        box.setWindowTitle(message.title);
+        box.setText(message.text);
+        switch (message.icon) {
+        case Message::Icon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case Message::Icon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case Message::Icon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        }
+        if (message.buttons == Message::Buttons::YesNo) {
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(message.defaultButton == Message::Answer::Yes ? QMessageBox::Yes
+                                                                               : QMessageBox::No);
+        } else {
+            box.setStandardButtons(QMessageBox::Ok);
+        }
+        box.setWindowModality(Qt::ApplicationModal);
+        if (message.systemModal)
+            box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        switch (box.exec()) {
+        case QMessageBox::Yes:
+            return Message::Answer::Yes;
+        case QMessageBox::No:
+            return Message::Answer::No;
+        default:
+            return Message::Answer::Ok;
+        }
+    }
+};
+
+// A lock on a file in the user's runtime folder, held while the program runs and released by
+// the system however the program ends.
+class LockFileInstance : public SingleInstance {
+public:
+    ~LockFileInstance() override {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool anotherCopyRunning() override {
+        if (m_fd >= 0)
+            return false;
+        QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+        if (folder.isEmpty() || !QDir(folder).exists())
+            folder = QDir::tempPath();
+        const QByteArray path =
+            QFile::encodeName(folder + QStringLiteral("/orvalin-%1.lock").arg(getuid()));
+        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return false;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            return true;
+        }
+        m_fd = fd;
+        return false;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+class FinnishCalendar : public Calendar {
+public:
+    QString hour() const override { return FinnishHour(QDateTime::currentDateTime()); }
+    QString weekday() const override { return FinnishWeekday(QDate::currentDate()); }
+    QString longDate() const override { return FinnishLongDate(QDate::currentDate()); }
+};
+
+class QtEnvironment : public Environment {
+public:
+    int versionMajor() const override { return ORVALIN_VERSION_MAJOR; }
+    int versionMinor() const override { return ORVALIN_VERSION_MINOR; }
+    QString dataFolder() const override {
+        return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                               QStringLiteral("/../share/orvalin"));
+    }
+    QSize screenSize() const override {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        return screen ? screen->geometry().size() : QSize(1024, 768);
+    }
+};
+
+} // namespace
+
+QString FinnishHour(const QDateTime& moment) {
+    return QStringLiteral("%1").arg(moment.time().hour(), 2, 10, QLatin1Char('0'));
+}
+
+QString FinnishWeekday(const QDate& date) {
+    // The stand-alone name: the date format's "dddd" gives the essive "tiistaina".
+    return finnish().standaloneDayName(date.dayOfWeek(), QLocale::LongFormat);
+}
+
+QString FinnishLongDate(const QDate& date) {
+    return finnish().toString(date, QStringLiteral("d. MMMM yyyy"));
+}
+
+LinuxPlatform::LinuxPlatform()
+    : m_dialUp(std::make_unique<SimulatedDialUp>(Phonebook::defaultPath())),
+      m_sound(std::make_unique<CanberraSound>()), m_messages(std::make_unique<QtMessageBoxes>()),
+      m_singleInstance(std::make_unique<LockFileInstance>()),
+      m_calendar(std::make_unique<FinnishCalendar>()),
+      m_environment(std::make_unique<QtEnvironment>()) {}
+
+LinuxPlatform::~LinuxPlatform() = default;
+
+DialUp& LinuxPlatform::dialUp() {
+    return *m_dialUp;
+}
+
+AlarmClock* LinuxPlatform::createAlarm(QObject* parent) {
+    return new RealTimeAlarm(parent);
+}
+
+std::unique_ptr<SerialPort> LinuxPlatform::createSerialPort() {
+    return std::make_unique<VirtualSerialPort>(*m_dialUp);
+}
+
+std::unique_ptr<Flasher> LinuxPlatform::createFlasher(QWidget* window) {
+    return std::make_unique<WindowFlasher>(window);
+}
+
+Sound& LinuxPlatform::sound() {
+    return *m_sound;
+}
+MessageBoxes& LinuxPlatform::messages() {
+    return *m_messages;
+}
+SingleInstance& LinuxPlatform::singleInstance() {
+    return *m_singleInstance;
+}
+Calendar& LinuxPlatform::calendar() {
+    return *m_calendar;
+}
+Environment& LinuxPlatform::environment() {
+    return *m_environment;
+}
+
+QStringList LinuxPlatform::phonebookProblems() {
+    return m_dialUp->problems();
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "Platform.h"
+
+#include <memory>
+
+class SimulatedDialUp;
+
+// The platform of the running program on Linux.
+class LinuxPlatform : public Platform {
+public:
+    LinuxPlatform();
+    ~LinuxPlatform() override;
+
+    DialUp& dialUp() override;
+    AlarmClock* createAlarm(QObject* parent) override;
+    std::unique_ptr<SerialPort> createSerialPort() override;
+    std::unique_ptr<Flasher> createFlasher(QWidget* window) override;
+    Sound& sound() override;
+    MessageBoxes& messages() override;
+    SingleInstance& singleInstance() override;
+    Calendar& calendar() override;
+    Environment& environment() override;
+
+    // The phonebook lines the dial-up component skipped.
+    QStringList phonebookProblems();
+
+private:
+    std::unique_ptr<SimulatedDialUp> m_dialUp;
+    std::unique_ptr<Sound> m_sound;
+    std::unique_ptr<MessageBoxes> m_messages;
+    std::unique_ptr<SingleInstance> m_singleInstance;
+    std::unique_ptr<Calendar> m_calendar;
+    std::unique_ptr<Environment> m_environment;
+};
+
+// The Finnish calendar texts of a moment, shared by the real calendar and its test double.
+QString FinnishHour(const QDateTime& moment);
+QString FinnishWeekday(const QDate& date);
+QString FinnishLongDate(const QDate& date);

@@ -1,0 +1,54 @@
+#include "RealTimeAlarm.h"
+
+#include <QDateTime>
+#include <cstdlib>
+
+bool MatchesAlarmPattern(const QString& pattern, const QTime& time) {
+    const QString now = time.toString(QStringLiteral("hh:mm:ss"));
+    if (pattern.size() != now.size())
+        return false;
+    for (qsizetype i = 0; i < now.size(); ++i)
+        if (pattern[i] != now[i] && !(pattern[i] == u'?' && now[i].isDigit()))
+            return false;
+    return true;
+}
+
+RealTimeAlarm::RealTimeAlarm(QObject* parent, std::function<qint64()> now)
+    : AlarmClock(parent),
+      m_now(now ? std::move(now) : [] { return QDateTime::currentMSecsSinceEpoch(); }) {
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &RealTimeAlarm::deliverDue);
+}
+
+void RealTimeAlarm::setPattern(int alarm, const QString& pattern) {
+    if (m_patterns.isEmpty())
+        m_lastSecond = m_now() / 1000;
+    m_patterns.insert(alarm, pattern);
+    arm();
+}
+
+void RealTimeAlarm::deliverDue() {
+    const qint64 current = m_now() / 1000;
+    // Far off in either direction (a suspended machine, a clock set back): carry on from now.
+    if (std::abs(current - m_lastSecond) > MaxCatchUpSeconds)
+        m_lastSecond = current - 1;
+    if (current > m_lastSecond) {
+        ++m_lastSecond;
+        const QTime time = QDateTime::fromSecsSinceEpoch(m_lastSecond).time();
+        // A copy: a handler may arm another pattern.
+        const QMap<int, QString> patterns = m_patterns;
+        for (auto it = patterns.cbegin(); it != patterns.cend(); ++it)
+            if (MatchesAlarmPattern(it.value(), time))
+                emit Alarm(it.key(), time);
+    }
+    arm();
+}
+
+void RealTimeAlarm::arm() {
+    if (m_patterns.isEmpty())
+        return;
+    const qint64 now = m_now();
+    const qint64 next = (m_lastSecond + 1) * 1000;
+    m_timer.start(static_cast<int>(std::clamp<qint64>(next - now, 0, 1000)));
+}

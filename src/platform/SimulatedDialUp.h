@@ -1,0 +1,53 @@
+#pragma once
+
+#include "Phonebook.h"
+#include "Platform.h"
+
+#include <QTimer>
+
+// The dial-up component on a simulated modem: it dials the entries of a phonebook file, plays
+// the state texts a remote-access service reports for each scripted outcome, and while one of its
+// connections is up it holds that entry's port, as a real modem holds its serial port.
+class SimulatedDialUp : public DialUp {
+    Q_OBJECT
+public:
+    explicit SimulatedDialUp(const QString& phonebookPath, QObject* parent = nullptr);
+
+    int EntryCount() override;
+    QString EntryAt(int index) override;
+    void setEntry(const QString& entry) override;
+    void setUserName(const QString& userName) override;
+    void setPassword(const QString& password) override;
+    void Dial() override;
+    void HangUp() override;
+    int StateCode() const override { return m_stateCode; }
+    QString StateText() const override { return m_stateText; }
+
+    // The skipped lines of the phonebook, each with its place and reason.
+    QStringList problems();
+    // Whether a connection of ours holds this port now.
+    bool holdsPort(int port) const;
+
+private:
+    struct Step {
+        int code;
+        QString text;
+    };
+    void loadPhonebook();
+    void nextStep();
+    void drop();
+
+    QString m_phonebookPath;
+    bool m_loaded = false;
+    Phonebook m_phonebook;
+    QString m_entry;
+    int m_attempt = 0;
+    QList<Step> m_steps;
+    qsizetype m_stepIndex = 0;
+    const PhonebookEntry* m_dialing = nullptr;
+    int m_heldPort = 0;
+    int m_stateCode = 0;
+    QString m_stateText;
+    QTimer m_stepTimer;
+    QTimer m_dropTimer;
+};

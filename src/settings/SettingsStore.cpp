@@ -1,0 +1,257 @@
+#include "SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QStandardPaths>
+#include <cstdio>
+
+namespace {
+
+constexpr int SchemaVersion = 1;
+std::unique_ptr<SettingsStore> g_current;
+
+QString damagedMessage(const QString& path) {
+    return QStringLiteral("Asetustiedostoa %1 ei voi käyttää: se on vahingoittunut tai sen muoto "
+                          "on tuntematon. Ohjelma lopetetaan, eikä tiedostoon ole koskettu.")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+QString unreadableMessage(const QString& path) {
+    return QStringLiteral("Asetustiedostoa %1 ei voi avata luettavaksi ja kirjoitettavaksi. "
+                          "Tarkista tiedoston oikeudet.")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+// Looks at an existing file without writing to it: is it a store of ours, or an empty database?
+// Returns the message for a file that is neither.
+std::optional<QString> inspect(const QString& path) {
+    const QString connection = QStringLiteral("orvalin-inspect");
+    std::optional<QString> problem;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!db.open()) {
+            problem = unreadableMessage(path);
+        } else {
+            QSqlQuery q(db);
+            if (!q.exec(QStringLiteral("PRAGMA quick_check")) || !q.next() ||
+                q.value(0).toString() != QStringLiteral("ok")) {
+                problem = damagedMessage(path);
+            } else {
+                QStringList tables;
+                q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+                while (q.next())
+                    tables << q.value(0).toString();
+                if (!tables.isEmpty()) {
+                    const bool ours = tables.contains(QStringLiteral("settings")) &&
+                                      tables.contains(QStringLiteral("meta")) &&
+                                      q.exec(QStringLiteral("SELECT value FROM meta WHERE key = "
+                                                            "'schema_version'")) &&
+                                      q.next() && q.value(0).toInt() == SchemaVersion &&
+                                      q.exec(QStringLiteral("SELECT application, section, key, "
+                                                            "value FROM settings LIMIT 1"));
+                    if (!ours)
+                        problem = damagedMessage(path);
+                }
+            }
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return problem;
+}
+
+} // namespace
+
+QString SettingsStore::configFolder() {
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.config");
+    return base + QStringLiteral("/Orvalin");
+}
+
+QString SettingsStore::defaultPath() {
+    return configFolder() + QStringLiteral("/Orvalin.sqlite");
+}
+
+std::optional<QString> SettingsStore::open(const QString& path) {
+    close();
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath()))
+        return unreadableMessage(path);
+    QFile::setPermissions(info.absolutePath(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (info.exists()) {
+        if (!info.isFile() || !info.isReadable() || !info.isWritable())
+            return unreadableMessage(path);
+        if (std::optional<QString> problem = inspect(path))
+            return problem;
+    } else {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            return unreadableMessage(path);
+        file.close();
+    }
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+
+    const QString connection = QStringLiteral("orvalin-store");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        QSqlQuery q(db);
+        const bool ready =
+            db.open() && q.exec(QStringLiteral("PRAGMA journal_mode = WAL")) &&
+            q.exec(QStringLiteral("PRAGMA synchronous = FULL")) &&
+            q.exec(QStringLiteral("PRAGMA busy_timeout = 2000")) && db.transaction() &&
+            q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS settings (application TEXT NOT NULL, "
+                                  "section TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL, "
+                                  "PRIMARY KEY (application, section, key))")) &&
+            q.exec(QStringLiteral(
+                "CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)")) &&
+            q.exec(QStringLiteral("INSERT OR IGNORE INTO meta (key, value) VALUES "
+                                  "('schema_version', '%1')")
+                       .arg(SchemaVersion)) &&
+            db.commit();
+        if (!ready) {
+            db.close();
+            q = QSqlQuery();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(connection);
+            return unreadableMessage(path);
+        }
+    }
+    g_current.reset(new SettingsStore(path, connection));
+    return std::nullopt;
+}
+
+void SettingsStore::close() {
+    g_current.reset();
+}
+
+SettingsStore* SettingsStore::current() {
+    return g_current.get();
+}
+
+SettingsStore::SettingsStore(const QString& path, const QString& connection)
+    : m_path(path), m_connection(connection) {
+    const QSqlDatabase db = QSqlDatabase::database(m_connection);
+    m_get = std::make_unique<QSqlQuery>(db);
+    m_get->prepare(QStringLiteral(
+        "SELECT value FROM settings WHERE application = ? AND section = ? AND key = ?"));
+    m_save = std::make_unique<QSqlQuery>(db);
+    m_save->prepare(QStringLiteral("INSERT INTO settings (application, section, key, value) "
+                                   "VALUES (?, ?, ?, ?) ON CONFLICT (application, section, key) "
+                                   "DO UPDATE SET value = excluded.value"));
+    m_delete = std::make_unique<QSqlQuery>(db);
+    m_delete->prepare(QStringLiteral("DELETE FROM settings WHERE application = ? AND section = ?"));
+    m_section = std::make_unique<QSqlQuery>(db);
+    m_section->prepare(
+        QStringLiteral("SELECT key, value FROM settings WHERE application = ? AND section = ?"));
+}
+
+SettingsStore::~SettingsStore() {
+    m_get.reset();
+    m_save.reset();
+    m_delete.reset();
+    m_section.reset();
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        if (m_transactionDepth > 0)
+            db.commit();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
+void SettingsStore::exec(QSqlQuery& query) const {
+    if (!query.exec())
+        std::fprintf(stderr, "orvalin: settings store %s: %s\n", qPrintable(m_path),
+                     qPrintable(query.lastError().text()));
+}
+
+QString SettingsStore::get(const QString& application, const QString& section, const QString& key,
+                           const QString& fallback) const {
+    m_get->bindValue(0, application);
+    m_get->bindValue(1, section);
+    m_get->bindValue(2, key);
+    exec(*m_get);
+    const QString value = m_get->next() ? m_get->value(0).toString() : fallback;
+    m_get->finish();
+    return value;
+}
+
+void SettingsStore::save(const QString& application, const QString& section, const QString& key,
+                         const QString& value) {
+    m_save->bindValue(0, application);
+    m_save->bindValue(1, section);
+    m_save->bindValue(2, key);
+    m_save->bindValue(3, value);
+    exec(*m_save);
+}
+
+void SettingsStore::deleteSection(const QString& application, const QString& section) {
+    m_delete->bindValue(0, application);
+    m_delete->bindValue(1, section);
+    exec(*m_delete);
+}
+
+QHash<QString, QString> SettingsStore::section(const QString& application,
+                                               const QString& section) const {
+    QHash<QString, QString> values;
+    m_section->bindValue(0, application);
+    m_section->bindValue(1, section);
+    exec(*m_section);
+    while (m_section->next())
+        values.insert(m_section->value(0).toString(), m_section->value(1).toString());
+    m_section->finish();
+    return values;
+}
+
+void SettingsStore::beginTransaction() {
+    if (m_transactionDepth++ == 0)
+        QSqlDatabase::database(m_connection).transaction();
+}
+
+void SettingsStore::commitTransaction() {
+    if (m_transactionDepth > 0 && --m_transactionDepth == 0) {
+        QSqlDatabase db = QSqlDatabase::database(m_connection);
+        if (!db.commit())
+            std::fprintf(stderr, "orvalin: settings store %s: %s\n", qPrintable(m_path),
+                         qPrintable(db.lastError().text()));
+    }
+}
+
+SettingsTransaction::SettingsTransaction() {
+    if (SettingsStore* store = SettingsStore::current())
+        store->beginTransaction();
+}
+
+SettingsTransaction::~SettingsTransaction() {
+    if (SettingsStore* store = SettingsStore::current())
+        store->commitTransaction();
+}
+
+QString GetSetting(const QString& application, const QString& section, const QString& key,
+                   const QString& fallback) {
+    const SettingsStore* store = SettingsStore::current();
+    return store ? store->get(application, section, key, fallback) : fallback;
+}
+
+void SaveSetting(const QString& application, const QString& section, const QString& key,
+                 const QString& value) {
+    if (SettingsStore* store = SettingsStore::current())
+        store->save(application, section, key, value);
+}
+
+void DeleteSetting(const QString& application, const QString& section) {
+    if (SettingsStore* store = SettingsStore::current())
+        store->deleteSection(application, section);
+}
+
+QHash<QString, QString> GetSection(const QString& application, const QString& section) {
+    const SettingsStore* store = SettingsStore::current();
+    return store ? store->section(application, section) : QHash<QString, QString>{};
+}

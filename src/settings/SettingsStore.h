@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <memory>
+#include <optional>
+
+// The per-user settings store: text values addressed by application, section and key, kept in one
+// SQLite database. Every answered write is durable (WAL, synchronous=FULL); writes that belong
+// together go in one SettingsTransaction.
+class SettingsStore {
+public:
+    // $XDG_CONFIG_HOME/Orvalin/Orvalin.sqlite, or ~/.config/Orvalin/Orvalin.sqlite.
+    static QString defaultPath();
+    static QString configFolder();
+
+    // Opens (creating when missing) the store that all settings calls use from now on. On failure
+    // returns a message for the user naming the file, and leaves the file as it was.
+    static std::optional<QString> open(const QString& path);
+    static void close();
+    static SettingsStore* current();
+
+    QString get(const QString& application, const QString& section, const QString& key,
+                const QString& fallback) const;
+    void save(const QString& application, const QString& section, const QString& key,
+              const QString& value);
+    void deleteSection(const QString& application, const QString& section);
+    // Every key of a section with its value, read in one pass: for readers of long sections.
+    QHash<QString, QString> section(const QString& application, const QString& section) const;
+
+    void beginTransaction();
+    void commitTransaction();
+
+    QString path() const { return m_path; }
+    ~SettingsStore();
+
+private:
+    explicit SettingsStore(const QString& path, const QString& connection);
+    void exec(QSqlQuery& query) const;
+
+    QString m_path;
+    QString m_connection;
+    int m_transactionDepth = 0;
+    mutable std::unique_ptr<QSqlQuery> m_get;
+    std::unique_ptr<QSqlQuery> m_save;
+    std::unique_ptr<QSqlQuery> m_delete;
+    mutable std::unique_ptr<QSqlQuery> m_section;
+};
+
+// Writes made while one exists are committed together when the last one ends.
+class SettingsTransaction {
+public:
+    SettingsTransaction();
+    ~SettingsTransaction();
+    SettingsTransaction(const SettingsTransaction&) = delete;
+    SettingsTransaction& operator=(const SettingsTransaction&) = delete;
+};
+
+// The program's three operations on the store. A key that holds the empty text reads the same as
+// a missing key for every caller, who passes "" as the fallback.
+QString GetSetting(const QString& application, const QString& section, const QString& key,
+                   const QString& fallback);
+void SaveSetting(const QString& application, const QString& section, const QString& key,
+                 const QString& value);
+void DeleteSetting(const QString& application, const QString& section);
+QHash<QString, QString> GetSection(const QString& application, const QString& section);

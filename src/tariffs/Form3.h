@@ -1,0 +1,20 @@
+#pragma once
+
+#include "common/Controls.h"
+#include "common/Form.h"
+
+// The tariff in force, never shown: the tariff editors, the settings window and the start-up
+// window fill its fields, and the meters read them.
+class Form3 : public Form {
+    Q_OBJECT
+public:
+    Form3();
+
+    TextBox* Puhelu;
+    TextBox* Arkisin1;
+    TextBox* Arkisin2;
+    TextBox* Arkisin3;
+    TextBox* PalvelunTarjoaja;
+
+    void PalvelunTarjoaja_Change();
+};

@@ -1,0 +1,95 @@
+#include "TestPlatform.h"
+
+#include <QTimer>
+
+namespace {
+
+class ScriptedSerialPort : public SerialPort {
+public:
+    explicit ScriptedSerialPort(SerialPortState& state) : m_state(state) {}
+    bool setPort(int number) override {
+        m_state.calls << QStringLiteral("setPort %1").arg(number);
+        if (m_state.refuseSetPort)
+            return false;
+        m_port = number;
+        return true;
+    }
+    bool open() override {
+        m_state.calls << QStringLiteral("open");
+        return !m_state.busy.contains(m_port);
+    }
+    bool close() override {
+        m_state.calls << QStringLiteral("close");
+        return true;
+    }
+
+private:
+    SerialPortState& m_state;
+    int m_port = 0;
+};
+
+class SharedFlasher : public Flasher {
+public:
+    explicit SharedFlasher(FakeFlasher* flasher) : m_flasher(flasher) {}
+    bool isFlashing() const override { return m_flasher->isFlashing(); }
+    void start() override { m_flasher->start(); }
+    void stop() override { m_flasher->stop(); }
+
+private:
+    FakeFlasher* m_flasher;
+};
+
+} // namespace
+
+void ScriptedDialUp::sendProgress(int code, const QString& text) {
+    QTimer::singleShot(0, this, [this, code, text] {
+        stateCode = code;
+        stateText = text;
+        emit Progress(code);
+    });
+}
+
+void ScriptedDialUp::sendDone(int code) {
+    QTimer::singleShot(0, this, [this, code] {
+        stateCode = code;
+        emit Done();
+    });
+}
+
+Message::Answer AnsweringMessages::show(const Message& message) {
+    shown << message;
+    if (!answers.empty()) {
+        const Message::Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    return message.buttons == Message::Buttons::YesNo ? Message::Answer::No : Message::Answer::Ok;
+}
+
+QStringList AnsweringMessages::texts() const {
+    QStringList texts;
+    for (const Message& message : shown)
+        texts << message.text;
+    return texts;
+}
+
+AlarmClock* TestPlatform::createAlarm(QObject* parent) {
+    auto* alarm = new FakeAlarm(parent);
+    alarms << alarm;
+    return alarm;
+}
+
+std::unique_ptr<SerialPort> TestPlatform::createSerialPort() {
+    return std::make_unique<ScriptedSerialPort>(ports);
+}
+
+std::unique_ptr<Flasher> TestPlatform::createFlasher(QWidget*) {
+    return std::make_unique<SharedFlasher>(&flasher);
+}
+
+FakeAlarm& TestPlatform::alarm() {
+    while (!alarms.isEmpty() && !alarms.last())
+        alarms.removeLast();
+    Q_ASSERT(!alarms.isEmpty());
+    return *alarms.last();
+}

@@ -1,0 +1,68 @@
+#include "WindowTest.h"
+
+#include "app/Globals.h"
+#include "app/Program.h"
+#include "common/Form.h"
+#include "common/FormRegistry.h"
+#include "common/Keys.h"
+#include "settings/SettingsStore.h"
+
+#include <QLocale>
+
+QString WindowTest::configFolder() const {
+    return m_folder->path() + QStringLiteral("/config");
+}
+
+QString WindowTest::storePath() const {
+    return configFolder() + QStringLiteral("/Orvalin/Orvalin.sqlite");
+}
+
+QString WindowTest::stored(const QString& section, const QString& key) {
+    const QString absent = QStringLiteral("<absent>");
+    return GetSetting(Keys::App, section, key, absent);
+}
+
+void WindowTest::store(const QString& section, const QString& key, const QString& value) {
+    SaveSetting(Keys::App, section, key, value);
+}
+
+void WindowTest::unloadAll() {
+    FormRegistry& registry = FormRegistry::instance();
+    for (int round = 0; round < 10 && !registry.loadedNames().isEmpty(); ++round)
+        for (const QString& name : registry.loadedNames())
+            registry.unload(name);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void WindowTest::init() {
+    m_folder = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_folder->isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configFolder()));
+    const QString runtime = m_folder->path() + QStringLiteral("/runtime");
+    QDir().mkpath(runtime);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    m_platform = std::make_unique<TestPlatform>();
+    setPlatform(m_platform.get());
+    ResetProgramVariables();
+    const std::optional<QString> problem = SettingsStore::open(storePath());
+    QVERIFY2(!problem, qPrintable(problem.value_or(QString())));
+}
+
+void WindowTest::cleanup() {
+    unloadAll();
+    QVERIFY2(FormRegistry::instance().loadedNames().isEmpty(),
+             qPrintable(FormRegistry::instance().loadedNames().join(u' ')));
+    SettingsStore::close();
+    setPlatform(nullptr);
+    m_platform.reset();
+    m_folder.reset();
+}
+
+int RunWindowTest(int argc, char** argv, QObject* test) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QLocale::setDefault(QLocale::c());
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    ApplyProgramLook(application);
+    return QTest::qExec(test, argc, argv);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "TestPlatform.h"
+
+#include <QApplication>
+#include <QObject>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+// The base of every test of windows: each test function starts with a fresh temporary store and
+// runtime folder, the platform doubles installed, the program-wide variables at their start
+// values, and no window loaded; whatever it loaded is unloaded afterwards.
+class WindowTest : public QObject {
+    Q_OBJECT
+protected:
+    TestPlatform& platform() { return *m_platform; }
+    QString configFolder() const;
+    QString storePath() const;
+    // The stored value, or "<absent>" when the key is not in the store.
+    static QString stored(const QString& section, const QString& key);
+    static void store(const QString& section, const QString& key, const QString& value);
+    // Unloads every loaded window, as the end of the program does, and lets Qt delete them.
+    static void unloadAll();
+
+protected slots:
+    void init();
+    void cleanup();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<TestPlatform> m_platform;
+};
+
+// Runs the test object's functions in an offscreen application that looks as the program does.
+int RunWindowTest(int argc, char** argv, QObject* test);
+
+#define ORVALIN_TEST_MAIN(TestClass)                                                               \
+    int main(int argc, char** argv) {                                                              \
+        TestClass test;                                                                            \
+        return RunWindowTest(argc, argv, &test);                                                   \
+    }
