@@ -1,7 +1,7 @@
 #include "Form7.h"
 
-#include <QTreeWidget>
+#include "ListView.h"
 
-Form7::Form7() : ListView1(new QTreeWidget(this)) {
+Form7::Form7() : ListView1(new ListView(this)) {
     setWindowTitle(QStringLiteral("Yhteyksien Tarkastelu"));
 }

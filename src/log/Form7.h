@@ -2,7 +2,7 @@
 
 #include "common/Form.h"
 
-class QTreeWidget;
+class ListView;
 
 // The log viewer: every metered call's date, duration and price.
 class Form7 : public Form {
@@ -10,5 +10,5 @@ class Form7 : public Form {
 public:
     Form7();
 
-    QTreeWidget* ListView1;
+    ListView* ListView1;
 };
