@@ -12,7 +12,8 @@ bool MatchesAlarmPattern(const QString& pattern, const QTime& time);
 // The alarm clock on the real-time clock. It wakes at each whole second of the wall clock and
 // delivers one event per second: when the program was held up, every second it missed comes as
 // an event of its own, one per timer callback, so each runs its whole tick. After a gap longer
-// than MaxCatchUpSeconds (a suspended machine) it carries on from the present instead.
+// than MaxCatchUpSeconds (a suspended machine), or a clock set back by more than that, it carries
+// on from the present instead; a clock set back by less delivers nothing until it has caught up.
 class RealTimeAlarm : public AlarmClock {
     Q_OBJECT
 public:
