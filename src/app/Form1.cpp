@@ -30,6 +30,8 @@ Form1::Form1()
       Command1(new CommandButton(QStringLiteral("&Ota Yhteys"), this)), Frame1(new QFrame(this)),
       Frame2(new QFrame(this)), Picture1(new QLabel(this)), mRAS1(platform().dialUp()) {
     setClientSizeTwips(5925, 2580);
+    for (Label* label : {Label1, Label2, Label3})
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     place(Label1, 1080, 600, 525, 195);
     place(Combo1, 1680, 540, 2295, 315);
     place(Label2, 990, 1020, 615, 195);
@@ -42,8 +44,6 @@ Form1::Form1()
     place(Frame1, 1020, 180, 4755, 75);
     place(Frame2, 1020, 1860, 4755, 75);
     place(Picture1, 240, 240, 480, 480);
-    for (Label* label : {Label1, Label2, Label3})
-        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     for (QFrame* frame : {Frame1, Frame2})
         frame->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     Picture1->setPixmap(windowIcon().pixmap(twips(480), twips(480)));

@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QWindow>
 #include <cmath>
@@ -24,7 +25,20 @@ void Form::setClientSizeTwips(int width, int height) {
 }
 
 void Form::place(QWidget* control, int left, int top, int width, int height) {
-    control->setGeometry(twips(left), twips(top), twips(width), twips(height));
+    QRect geometry(twips(left), twips(top), twips(width), twips(height));
+    // The layouts were drawn for a narrower font: a caption that does not fit grows away from its
+    // alignment edge instead of being clipped.
+    const auto* label = qobject_cast<const QLabel*>(control);
+    if (label && !label->text().isEmpty()) {
+        const int needed = label->sizeHint().width();
+        if (needed > geometry.width()) {
+            if (label->alignment() & Qt::AlignRight)
+                geometry.setLeft(geometry.right() - needed + 1);
+            else
+                geometry.setWidth(needed);
+        }
+    }
+    control->setGeometry(geometry);
 }
 
 void Form::showOwnedBy(QWidget* owner) {
