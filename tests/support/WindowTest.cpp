@@ -7,7 +7,9 @@
 #include "common/Keys.h"
 #include "settings/SettingsStore.h"
 
+#include <QAbstractButton>
 #include <QLocale>
+#include <QTimer>
 
 QString WindowTest::configFolder() const {
     return m_folder->path() + QStringLiteral("/config");
@@ -32,6 +34,18 @@ void WindowTest::unloadAll() {
         for (const QString& name : registry.loadedNames())
             registry.unload(name);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void WindowTest::clickOpeningModal(QAbstractButton* opener,
+                                   const std::function<void(QWidget*)>& inside) {
+    QTimer::singleShot(0, opener, [inside] {
+        QVERIFY2(QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, 2000),
+                 "no modal window opened");
+        inside(QApplication::activeModalWidget());
+        if (QWidget* left = QApplication::activeModalWidget())
+            left->close();
+    });
+    QTest::mouseClick(opener, Qt::LeftButton);
 }
 
 void WindowTest::init() {
