@@ -14,12 +14,6 @@ class ProviderTest : public WindowTest {
     Q_OBJECT
 private:
     static bool providerLoaded() { return FormRegistry::instance().isLoaded(u"Form6"_s); }
-    static void typeInto(TextBox* box, const QString& text) {
-        box->setFocus();
-        box->selectAll();
-        QTest::keyClick(box, Qt::Key_Delete);
-        QTest::keyClicks(box, text);
-    }
     static Form6& showProvider() {
         Form6& window = form<Form6>();
         window.show();
@@ -33,13 +27,6 @@ private:
     }
 
 private slots:
-    void anEmptyStoreShowsNoCharge() {
-        Form6& window = form<Form6>();
-        QCOMPARE(window.windowTitle(), u"Palveluntarjoajan perimä maksu"_s);
-        QCOMPARE(window.Text1->text(), u"0"_s);
-        QCOMPARE(chargeInForce(), (QStringList{u"0"_s, u"0 penniä / minuutti."_s, u"<absent>"_s}));
-    }
-
     void confirmingAChargeStoresItAndPutsItInForce() {
         Form4& settings = form<Form4>();
         settings.show();
@@ -70,21 +57,11 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("up");
         QTest::addColumn<QString>("afterClick");
-        QTest::newRow("nothing stored, 15 typed") << ""
-                                                  << "0"
-                                                  << "15" << true << "1";
-        QTest::newRow("leading zero") << "07"
-                                      << "7"
-                                      << "" << true << "8";
-        QTest::newRow("above 999 kept") << "1000"
-                                        << "1000"
-                                        << "" << false << "998";
-        QTest::newRow("no number kept") << "abc"
-                                        << "abc"
-                                        << "" << true << "1";
-        QTest::newRow("at 0, down stays") << "0"
-                                          << "0"
-                                          << "4" << false << "4";
+        QTest::newRow("nothing stored, 15 typed") << u""_s << u"0"_s << u"15"_s << true << u"1"_s;
+        QTest::newRow("leading zero") << u"07"_s << u"7"_s << u""_s << true << u"8"_s;
+        QTest::newRow("above 999 kept") << u"1000"_s << u"1000"_s << u""_s << false << u"998"_s;
+        QTest::newRow("no number kept") << u"abc"_s << u"abc"_s << u""_s << true << u"1"_s;
+        QTest::newRow("at 0, down stays") << u"0"_s << u"0"_s << u"4"_s << false << u"4"_s;
     }
     void theSpinnerStartsFromTheStoredChargeNotFromTyping() {
         QFETCH(QString, stored);
@@ -105,11 +82,11 @@ private slots:
 
     void okRefusesAChargeTheSpinnerCouldNotGive_data() {
         QTest::addColumn<QString>("typed");
-        QTest::newRow("letters") << "abc";
-        QTest::newRow("above 999") << "1000";
-        QTest::newRow("fraction") << "1,5";
-        QTest::newRow("negative") << "-1";
-        QTest::newRow("empty") << "";
+        QTest::newRow("letters") << u"abc"_s;
+        QTest::newRow("above 999") << u"1000"_s;
+        QTest::newRow("fraction") << u"1,5"_s;
+        QTest::newRow("negative") << u"-1"_s;
+        QTest::newRow("empty") << u""_s;
     }
     void okRefusesAChargeTheSpinnerCouldNotGive() {
         QFETCH(QString, typed);
@@ -148,12 +125,25 @@ private slots:
         QCOMPARE(form<Form6>().Text1->text(), u"5"_s);
     }
 
-    void aStoredChargeIsInForceFromStartUp() {
-        store(Keys::Asetukset, Keys::Palveluntarjoaja, u"7"_s);
+    void theStoredChargeIsInForceFromStartUp_data() {
+        QTest::addColumn<QString>("charge");
+        QTest::addColumn<QStringList>("inForce");
+        QTest::newRow("none") << u""_s
+                              << QStringList{u"0"_s, u"0 penniä / minuutti."_s, u"<absent>"_s};
+        QTest::newRow("7") << u"7"_s << QStringList{u"7"_s, u"7 penniä / minuutti. "_s, u"7"_s};
+    }
+    void theStoredChargeIsInForceFromStartUp() {
+        QFETCH(QString, charge);
+        QFETCH(QStringList, inForce);
+        if (!charge.isEmpty())
+            store(Keys::Asetukset, Keys::Palveluntarjoaja, charge);
         platform().dialer.entries = {u"Koti"_s};
         form<Form1>();
         QVERIFY(!providerLoaded());
-        QCOMPARE(chargeInForce(), (QStringList{u"7"_s, u"7 penniä / minuutti. "_s, u"7"_s}));
+        QCOMPARE(chargeInForce(), inForce);
+        Form6& window = form<Form6>();
+        QCOMPARE(window.windowTitle(), u"Palveluntarjoajan perimä maksu"_s);
+        QCOMPARE(window.Text1->text(), inForce.first());
     }
 };
 

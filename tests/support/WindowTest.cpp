@@ -8,6 +8,7 @@
 #include "settings/SettingsStore.h"
 
 #include <QAbstractButton>
+#include <QLineEdit>
 #include <QLocale>
 #include <QTimer>
 
@@ -34,6 +35,13 @@ void WindowTest::unloadAll() {
         for (const QString& name : registry.loadedNames())
             registry.unload(name);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void WindowTest::typeInto(QLineEdit* box, const QString& text) {
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    QTest::keyClicks(box, text);
 }
 
 void WindowTest::clickOpeningModal(QAbstractButton* opener,
