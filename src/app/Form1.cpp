@@ -95,7 +95,7 @@ void Form1::Form_Load() {
     const QString charge = GetSetting(Keys::App, Keys::Asetukset, Keys::Palveluntarjoaja, {});
     if (!charge.isEmpty()) {
         form<Form3>().PalvelunTarjoaja->setText(charge);
-        form<Form4>().Label12->setText(charge + QStringLiteral(" penniä / minuutti. "));
+        form<Form4>().Label12->setText(charge + PenniäMinuutissa);
     }
 
     Text2->setText(GetSetting(Keys::App, Keys::Asetukset, Keys::Käyttäjä, {}));

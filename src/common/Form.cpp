@@ -41,12 +41,21 @@ void Form::place(QWidget* control, int left, int top, int width, int height) {
     control->setGeometry(geometry);
 }
 
-void Form::showOwnedBy(QWidget* owner) {
+void Form::setOwner(QWidget* owner) {
     winId();
     if (owner && windowHandle() && owner->windowHandle())
         windowHandle()->setTransientParent(owner->windowHandle());
+}
+
+void Form::showOwnedBy(QWidget* owner) {
+    setOwner(owner);
     show();
     activateWindow();
+}
+
+void Form::execOwnedBy(QWidget* owner) {
+    setOwner(owner);
+    exec();
 }
 
 void Form::closeEvent(QCloseEvent* event) {

@@ -24,9 +24,14 @@ public:
 
     // Shows the window modeless, above the owner window in the window manager's stacking order.
     void showOwnedBy(QWidget* owner);
+    // Shows the window modal above the owner window and returns when it is hidden or unloaded.
+    void execOwnedBy(QWidget* owner);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void setOwner(QWidget* owner);
 };

@@ -35,4 +35,14 @@ inline const QString KestoMinuuttia = QStringLiteral("Kesto Minuuttia");
 inline const QString KestotYhteensäTuntia = QStringLiteral("Kestot Yhteensä Tuntia");
 inline const QString KestotYhteensäMinuuttia = QStringLiteral("Kestot Yhteensä Minuuttia");
 
+// Sections "Tyyppi 1" and "Tyyppi 2": each amount's whole penni under _1, its tenths under _2.
+inline const QString Puhelu_1 = QStringLiteral("Puhelu 1");
+inline const QString Puhelu_2 = QStringLiteral("Puhelu 2");
+inline const QString Arkisin1_1 = QStringLiteral("Arkisin1 1");
+inline const QString Arkisin1_2 = QStringLiteral("Arkisin1 2");
+inline const QString Arkisin2_1 = QStringLiteral("Arkisin2 1");
+inline const QString Arkisin2_2 = QStringLiteral("Arkisin2 2");
+inline const QString Arkisin3_1 = QStringLiteral("Arkisin3 1");
+inline const QString Arkisin3_2 = QStringLiteral("Arkisin3 2");
+
 } // namespace Keys

@@ -1,6 +1,7 @@
 #include "Form3.h"
 
 #include "Form4.h"
+#include "TariffFields.h"
 #include "common/FormRegistry.h"
 
 Form3::Form3()
@@ -10,10 +11,30 @@ Form3::Form3()
       Arkisin3(new TextBox(QStringLiteral("0"), this)),
       PalvelunTarjoaja(new TextBox(QStringLiteral("0"), this)) {
     setWindowTitle(QStringLiteral("Hinnat"));
+    setClientSizeTwips(5700, 2820);
+
+    const struct {
+        const char* caption;
+        TextBox* field;
+        const char* unit;
+        int top;
+    } rows[] = {
+        {"Puhelu", Puhelu, "penniä / puhelu", 240},
+        {"07.00 - 17.00", Arkisin1, "penniä / minuutti", 960},
+        {"17.00 - 07.00", Arkisin2, "penniä / ensimmäinen 30 minuuttia", 1380},
+        {"Ylimenevä aika", Arkisin3, "penniä / minuutti", 1800},
+        {"Palveluntarjoaja", PalvelunTarjoaja, "penniä / minuutti", 2340},
+    };
+    AddCaption(this, QStringLiteral("Arkisin"), 240, 660);
+    for (const auto& row : rows) {
+        AddCaption(this, QString::fromUtf8(row.caption), 240, row.top);
+        place(row.field, 1560, row.top, 735, 315);
+        AddCaption(this, QString::fromUtf8(row.unit), 2400, row.top);
+    }
+
     connect(PalvelunTarjoaja, &TextBox::changed, this, &Form3::PalvelunTarjoaja_Change);
 }
 
 void Form3::PalvelunTarjoaja_Change() {
-    form<Form4>().Label12->setText(PalvelunTarjoaja->text() +
-                                   QStringLiteral(" penniä / minuutti. "));
+    form<Form4>().Label12->setText(PalvelunTarjoaja->text() + PenniäMinuutissa);
 }

@@ -5,6 +5,11 @@ e2e_display
 e2e_start
 first=$ORVALIN_PID
 e2e_wait_window "Orvalin 1.0" >/dev/null
+# The tariff editors write their sections back a moment after start-up.
+for i in $(seq 50); do
+    [ "$(e2e_setting "Tyyppi 2" "Arkisin1 2")" = 0 ] && break
+    sleep 0.1
+done
 before=$(sqlite3 "$STORE" "SELECT application, section, key, value FROM settings ORDER BY 1, 2, 3")
 
 e2e_start

@@ -7,7 +7,10 @@
 #include "common/Keys.h"
 #include "settings/SettingsStore.h"
 
+#include <QAbstractButton>
+#include <QLineEdit>
 #include <QLocale>
+#include <QTimer>
 
 QString WindowTest::configFolder() const {
     return m_folder->path() + QStringLiteral("/config");
@@ -32,6 +35,25 @@ void WindowTest::unloadAll() {
         for (const QString& name : registry.loadedNames())
             registry.unload(name);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void WindowTest::typeInto(QLineEdit* box, const QString& text) {
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    QTest::keyClicks(box, text);
+}
+
+void WindowTest::clickOpeningModal(QAbstractButton* opener,
+                                   const std::function<void(QWidget*)>& inside) {
+    QTimer::singleShot(0, opener, [inside] {
+        QVERIFY2(QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, 2000),
+                 "no modal window opened");
+        inside(QApplication::activeModalWidget());
+        if (QWidget* left = QApplication::activeModalWidget())
+            left->close();
+    });
+    QTest::mouseClick(opener, Qt::LeftButton);
 }
 
 void WindowTest::init() {

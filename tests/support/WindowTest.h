@@ -6,7 +6,11 @@
 #include <QObject>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <memory>
+
+class QAbstractButton;
+class QLineEdit;
 
 // The base of every test of windows: each test function starts with a fresh temporary store and
 // runtime folder, the platform doubles installed, the program-wide variables at their start
@@ -22,6 +26,13 @@ protected:
     static void store(const QString& section, const QString& key, const QString& value);
     // Unloads every loaded window, as the end of the program does, and lets Qt delete them.
     static void unloadAll();
+    // Replaces the text of a box the way the user does, key by key.
+    static void typeInto(QLineEdit* box, const QString& text);
+    // Clicks a button that opens a modal window, runs `inside` with that window once it is up and
+    // returns when the modal window is gone. A window that a failed check leaves open is closed,
+    // so that a test never hangs on it.
+    static void clickOpeningModal(QAbstractButton* opener,
+                                  const std::function<void(QWidget*)>& inside);
 
 protected slots:
     void init();
