@@ -1,6 +1,14 @@
 #include "ListView.h"
 
 #include <QHeaderView>
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+ListViewModel::ListViewModel(QObject* parent)
+    : QAbstractTableModel(parent),
+      // Finnish collation, whatever the desktop's language: the texts are the program's own.
+      m_collator(QLocale(QLocale::Finnish, QLocale::Finland)) {}
 
 int ListViewModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
@@ -22,10 +30,11 @@ QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int
     return m_headers.value(section);
 }
 
-void ListViewModel::setHeaders(const QStringList& headers) {
-    beginResetModel();
-    m_headers = headers;
-    endResetModel();
+void ListViewModel::addHeader(const QString& text) {
+    const int at = static_cast<int>(m_headers.size());
+    beginInsertColumns({}, at, at);
+    m_headers.append(text);
+    endInsertColumns();
 }
 
 void ListViewModel::append(const Row& row) {
@@ -33,6 +42,49 @@ void ListViewModel::append(const Row& row) {
     beginInsertRows({}, at, at);
     m_rows.append(row);
     endInsertRows();
+}
+
+void ListViewModel::insertSorted(const Row& row, int column) {
+    const auto place = std::upper_bound(m_rows.cbegin(), m_rows.cend(), row,
+                                        [this, column](const Row& a, const Row& b) {
+                                            return m_collator.compare(a[column], b[column]) < 0;
+                                        });
+    const int at = static_cast<int>(place - m_rows.cbegin());
+    beginInsertRows({}, at, at);
+    m_rows.insert(at, row);
+    endInsertRows();
+}
+
+void ListViewModel::sortBy(int column) {
+    const int count = static_cast<int>(m_rows.size());
+    // One collation key per row, made once: comparing keys is far cheaper than collating the
+    // texts again at every comparison of a long log.
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(count);
+    for (const Row& row : std::as_const(m_rows))
+        keys.push_back(m_collator.sortKey(row[column]));
+    std::vector<int> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](int a, int b) { return keys[a].compare(keys[b]) < 0; });
+
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    QList<Row> rows;
+    rows.reserve(count);
+    std::vector<int> newRow(count);
+    for (int i = 0; i < count; ++i) {
+        rows.append(std::move(m_rows[order[i]]));
+        newRow[order[i]] = i;
+    }
+    m_rows = std::move(rows);
+    // The selection and the current item follow their rows.
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before)
+        after.append(this->index(newRow[index.row()], index.column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void ListViewModel::clear() {
@@ -46,18 +98,26 @@ ListView::ListView(QWidget* parent) : QTreeView(parent), m_model(new ListViewMod
     setRootIsDecorated(false);
     setUniformRowHeights(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
+    setAllColumnsShowFocus(true);
+    header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    header()->setSectionsClickable(true);
+    // The order is always ascending, so there is no direction to show.
+    header()->setSortIndicatorShown(false);
+    connect(header(), &QHeaderView::sectionClicked, this, &ListView::ColumnClick);
 }
 
 void ListView::addColumnHeader(const QString& text, int width) {
-    QStringList headers;
-    for (int i = 0; i < m_model->columnCount(); ++i)
-        headers << m_model->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString();
-    m_model->setHeaders(headers << text);
-    header()->resizeSection(static_cast<int>(headers.size()) - 1, width);
+    m_model->addHeader(text);
+    header()->resizeSection(m_model->columnCount() - 1, width);
 }
 
 void ListView::addItem(const QString& text, const QString& subItem1, const QString& subItem2) {
-    m_model->append({text, subItem1, subItem2});
+    if (m_sorted)
+        m_model->insertSorted({text, subItem1, subItem2}, m_sortKey);
+    else
+        m_model->append({text, subItem1, subItem2});
 }
 
 int ListView::count() const {
@@ -70,4 +130,20 @@ QString ListView::text(int row, int column) const {
 
 void ListView::clear() {
     m_model->clear();
+}
+
+void ListView::setSortKey(int column) {
+    if (column == m_sortKey)
+        return;
+    m_sortKey = column;
+    if (m_sorted)
+        m_model->sortBy(m_sortKey);
+}
+
+void ListView::setSorted(bool on) {
+    if (on == m_sorted)
+        return;
+    m_sorted = on;
+    if (m_sorted)
+        m_model->sortBy(m_sortKey);
 }

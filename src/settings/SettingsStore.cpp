@@ -188,7 +188,8 @@ void SettingsStore::save(const QString& application, const QString& section, con
     m_save->bindValue(0, application);
     m_save->bindValue(1, section);
     m_save->bindValue(2, key);
-    m_save->bindValue(3, value);
+    // Qt binds a null text as SQL NULL, which the store refuses; to every reader it is "".
+    m_save->bindValue(3, value.isNull() ? QStringLiteral("") : value);
     exec(*m_save);
 }
 
