@@ -11,7 +11,7 @@ ListViewModel::ListViewModel(QObject* parent)
       m_collator(QLocale(QLocale::Finnish, QLocale::Finland)) {}
 
 int ListViewModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_items.size());
 }
 
 int ListViewModel::columnCount(const QModelIndex& parent) const {
@@ -21,7 +21,7 @@ int ListViewModel::columnCount(const QModelIndex& parent) const {
 QVariant ListViewModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || index.column() >= 3)
         return {};
-    return m_rows[index.row()][index.column()];
+    return m_items[index.row()].texts[index.column()];
 }
 
 QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -37,46 +37,49 @@ void ListViewModel::addHeader(const QString& text) {
     endInsertColumns();
 }
 
-void ListViewModel::append(const Row& row) {
-    const int at = static_cast<int>(m_rows.size());
-    beginInsertRows({}, at, at);
-    m_rows.append(row);
+void ListViewModel::append(const QList<ListItem>& items) {
+    if (items.isEmpty())
+        return;
+    const int at = static_cast<int>(m_items.size());
+    beginInsertRows({}, at, at + static_cast<int>(items.size()) - 1);
+    m_items.append(items);
     endInsertRows();
 }
 
-void ListViewModel::insertSorted(const Row& row, int column) {
-    const auto place = std::upper_bound(m_rows.cbegin(), m_rows.cend(), row,
-                                        [this, column](const Row& a, const Row& b) {
-                                            return m_collator.compare(a[column], b[column]) < 0;
-                                        });
-    const int at = static_cast<int>(place - m_rows.cbegin());
+void ListViewModel::insertSorted(const ListItem& item, int column) {
+    const auto place =
+        std::upper_bound(m_items.cbegin(), m_items.cend(), item,
+                         [this, column](const ListItem& a, const ListItem& b) {
+                             return m_collator.compare(a.texts[column], b.texts[column]) < 0;
+                         });
+    const int at = static_cast<int>(place - m_items.cbegin());
     beginInsertRows({}, at, at);
-    m_rows.insert(at, row);
+    m_items.insert(at, item);
     endInsertRows();
 }
 
 void ListViewModel::sortBy(int column) {
-    const int count = static_cast<int>(m_rows.size());
+    const int count = static_cast<int>(m_items.size());
     // One collation key per row, made once: comparing keys is far cheaper than collating the
     // texts again at every comparison of a long log.
     std::vector<QCollatorSortKey> keys;
     keys.reserve(count);
-    for (const Row& row : std::as_const(m_rows))
-        keys.push_back(m_collator.sortKey(row[column]));
+    for (const ListItem& item : std::as_const(m_items))
+        keys.push_back(m_collator.sortKey(item.texts[column]));
     std::vector<int> order(count);
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
                      [&keys](int a, int b) { return keys[a].compare(keys[b]) < 0; });
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    QList<Row> rows;
-    rows.reserve(count);
+    QList<ListItem> items;
+    items.reserve(count);
     std::vector<int> newRow(count);
     for (int i = 0; i < count; ++i) {
-        rows.append(std::move(m_rows[order[i]]));
+        items.append(std::move(m_items[order[i]]));
         newRow[order[i]] = i;
     }
-    m_rows = std::move(rows);
+    m_items = std::move(items);
     // The selection and the current item follow their rows.
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
@@ -89,7 +92,7 @@ void ListViewModel::sortBy(int column) {
 
 void ListViewModel::clear() {
     beginResetModel();
-    m_rows.clear();
+    m_items.clear();
     endResetModel();
 }
 
@@ -114,10 +117,16 @@ void ListView::addColumnHeader(const QString& text, int width) {
 }
 
 void ListView::addItem(const QString& text, const QString& subItem1, const QString& subItem2) {
+    const ListItem item{{text, subItem1, subItem2}};
     if (m_sorted)
-        m_model->insertSorted({text, subItem1, subItem2}, m_sortKey);
+        m_model->insertSorted(item, m_sortKey);
     else
-        m_model->append({text, subItem1, subItem2});
+        m_model->append({item});
+}
+
+void ListView::addItems(const QList<ListItem>& items) {
+    Q_ASSERT(!m_sorted);
+    m_model->append(items);
 }
 
 int ListView::count() const {
@@ -125,7 +134,11 @@ int ListView::count() const {
 }
 
 QString ListView::text(int row, int column) const {
-    return m_model->row(row)[column];
+    return m_model->item(row).texts[column];
+}
+
+int ListView::tag(int row) const {
+    return m_model->item(row).tag;
 }
 
 void ListView::clear() {
