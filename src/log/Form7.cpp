@@ -1,7 +1,80 @@
 #include "Form7.h"
 
 #include "ListView.h"
+#include "common/FormRegistry.h"
+#include "common/Keys.h"
+#include "settings/SettingsStore.h"
 
-Form7::Form7() : ListView1(new ListView(this)) {
+Form7::Form7()
+    : ListView1(new ListView(this)), Label1(new Label(QStringLiteral("Yhteyksiä:"), this)),
+      Label2(new Label(QStringLiteral("0 kappaletta"), this)),
+      Label3(new Label(QStringLiteral("Kustannukset:"), this)),
+      Label4(new Label(QStringLiteral("0 markkaa"), this)),
+      Command1(new CommandButton(QStringLiteral("&Ok"), this)) {
     setWindowTitle(QStringLiteral("Yhteyksien Tarkastelu"));
+    setClientSizeTwips(7680, 4560);
+    place(ListView1, 120, 120, 7440, 3600);
+    place(Label1, 120, 3900, 1215, 255);
+    place(Label2, 1380, 3900, 2880, 255);
+    place(Label3, 120, 4200, 1215, 255);
+    place(Label4, 1380, 4200, 2880, 255);
+    place(Command1, 6165, 4065, 1395, 375);
+
+    connect(Command1, &QPushButton::clicked, this, &Form7::Command1_Click);
+    connect(ListView1, &ListView::ColumnClick, this, &Form7::ListView1_ColumnClick);
+}
+
+void Form7::Form_Load() {
+    const float w = static_cast<float>(ListView1->width());
+    for (const QString& caption : {Keys::Päivämäärä, Keys::Kesto, Keys::Hinta})
+        ListView1->addColumnHeader(caption, static_cast<int>(w / 4));
+
+    // Three reads of whole sections rather than three reads per row, and the rows added to the
+    // list at once: a log of years of calls opens nearly as fast as a short one. The log ends at
+    // the first row whose date is empty or missing. Each item is tagged with its key.
+    const QHash<QString, QString> dates = GetSection(Keys::App, Keys::Päivämäärä);
+    const QHash<QString, QString> durations = GetSection(Keys::App, Keys::Kesto);
+    const QHash<QString, QString> prices = GetSection(Keys::App, Keys::Hinta);
+    QList<ListItem> items;
+    items.reserve(dates.size());
+    for (qint32 i = 0;; ++i) {
+        const QString key = QString::number(i);
+        const QString date = dates.value(key);
+        if (date.isEmpty())
+            break;
+        items.append({{date, durations.value(key), prices.value(key)}, i});
+    }
+    ListView1->addItems(items);
+
+    Label2->setText(QString::number(ListView1->count()) + QStringLiteral(" kappaletta"));
+    const QString total = GetSetting(Keys::App, Keys::Asetukset, Keys::Kustannukset2, {});
+    if (!total.isEmpty())
+        Label4->setText(total + QStringLiteral(" markkaa"));
+}
+
+void Form7::Form_Unload() {
+    // The whole log is stored at once or not at all: a crash halfway through must not leave
+    // rows of two different orders under the keys.
+    SettingsTransaction transaction;
+    const int count = ListView1->count();
+    for (int i = 0; i < count; ++i) {
+        // A row still at the place of the key it was read from is stored there already: only the
+        // reset writes the log meanwhile, and it empties the list first. So a run that only
+        // appends a call writes one row, not the whole log.
+        if (ListView1->tag(i) == i)
+            continue;
+        const QString key = QString::number(i);
+        SaveSetting(Keys::App, Keys::Päivämäärä, key, ListView1->text(i, 0));
+        SaveSetting(Keys::App, Keys::Kesto, key, ListView1->text(i, 1));
+        SaveSetting(Keys::App, Keys::Hinta, key, ListView1->text(i, 2));
+    }
+}
+
+void Form7::Command1_Click() {
+    unload<Form7>();
+}
+
+void Form7::ListView1_ColumnClick(int column) {
+    ListView1->setSortKey(column);
+    ListView1->setSorted(true);
 }

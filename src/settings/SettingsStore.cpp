@@ -148,6 +148,8 @@ SettingsStore::SettingsStore(const QString& path, const QString& connection)
     m_delete = std::make_unique<QSqlQuery>(db);
     m_delete->prepare(QStringLiteral("DELETE FROM settings WHERE application = ? AND section = ?"));
     m_section = std::make_unique<QSqlQuery>(db);
+    // Read once from start to end: without this Qt keeps every row of a long section in a cache.
+    m_section->setForwardOnly(true);
     m_section->prepare(
         QStringLiteral("SELECT key, value FROM settings WHERE application = ? AND section = ?"));
 }
