@@ -5,6 +5,30 @@
 #include "common/Keys.h"
 #include "settings/SettingsStore.h"
 
+#include <future>
+
+namespace {
+
+// The stored log up to the first row whose date is empty or missing, each item tagged with its
+// key. Three reads of whole sections rather than three reads per row.
+QList<ListItem> ReadLog(const QString& path) {
+    const QList<QHash<QString, QString>> sections =
+        SettingsStore::readSections(path, Keys::App, {Keys::Päivämäärä, Keys::Kesto, Keys::Hinta});
+    const QHash<QString, QString>& dates = sections[0];
+    QList<ListItem> items;
+    items.reserve(dates.size());
+    for (qint32 i = 0;; ++i) {
+        const QString key = QString::number(i);
+        const QString date = dates.value(key);
+        if (date.isEmpty())
+            break;
+        items.append({{date, sections[1].value(key), sections[2].value(key)}, i});
+    }
+    return items;
+}
+
+} // namespace
+
 Form7::Form7()
     : ListView1(new ListView(this)), Label1(new Label(QStringLiteral("Yhteyksiä:"), this)),
       Label2(new Label(QStringLiteral("0 kappaletta"), this)),
@@ -29,24 +53,13 @@ void Form7::Form_Load() {
     for (const QString& caption : {Keys::Päivämäärä, Keys::Kesto, Keys::Hinta})
         ListView1->addColumnHeader(caption, static_cast<int>(w / 4));
 
-    // Three reads of whole sections rather than three reads per row, and the rows added to the
-    // list at once: a log of years of calls opens nearly as fast as a short one. The log ends at
-    // the first row whose date is empty or missing. Each item is tagged with its key.
-    const QHash<QString, QString> dates = GetSection(Keys::App, Keys::Päivämäärä);
-    const QHash<QString, QString> durations = GetSection(Keys::App, Keys::Kesto);
-    const QHash<QString, QString> prices = GetSection(Keys::App, Keys::Hinta);
-    QList<ListItem> items;
-    items.reserve(dates.size());
-    for (qint32 i = 0;; ++i) {
-        const QString key = QString::number(i);
-        const QString date = dates.value(key);
-        if (date.isEmpty())
-            break;
-        items.append({{date, durations.value(key), prices.value(key)}, i});
-    }
-    ListView1->addItems(items);
-
-    Label2->setText(QString::number(ListView1->count()) + QStringLiteral(" kappaletta"));
+    // A log of years of calls takes a while to read, and the start-up window need not wait for
+    // it: the rows are read on another thread, and any use of the list waits for them.
+    const QString path = SettingsStore::current() ? SettingsStore::current()->path() : QString();
+    ListView1->addItemsLater(
+        std::async(std::launch::async, [path] { return ReadLog(path); }), [this] {
+            Label2->setText(QString::number(ListView1->count()) + QStringLiteral(" kappaletta"));
+        });
     const QString total = GetSetting(Keys::App, Keys::Asetukset, Keys::Kustannukset2, {});
     if (!total.isEmpty())
         Label4->setText(total + QStringLiteral(" markkaa"));

@@ -117,6 +117,7 @@ void ListView::addColumnHeader(const QString& text, int width) {
 }
 
 void ListView::addItem(const QString& text, const QString& subItem1, const QString& subItem2) {
+    settle();
     const ListItem item{{text, subItem1, subItem2}};
     if (m_sorted)
         m_model->insertSorted(item, m_sortKey);
@@ -125,27 +126,33 @@ void ListView::addItem(const QString& text, const QString& subItem1, const QStri
 }
 
 void ListView::addItems(const QList<ListItem>& items) {
+    settle();
     Q_ASSERT(!m_sorted);
     m_model->append(items);
 }
 
 int ListView::count() const {
+    settle();
     return m_model->rowCount();
 }
 
 QString ListView::text(int row, int column) const {
+    settle();
     return m_model->item(row).texts[column];
 }
 
 int ListView::tag(int row) const {
+    settle();
     return m_model->item(row).tag;
 }
 
 void ListView::clear() {
+    settle();
     m_model->clear();
 }
 
 void ListView::setSortKey(int column) {
+    settle();
     if (column == m_sortKey)
         return;
     m_sortKey = column;
@@ -154,9 +161,30 @@ void ListView::setSortKey(int column) {
 }
 
 void ListView::setSorted(bool on) {
+    settle();
     if (on == m_sorted)
         return;
     m_sorted = on;
     if (m_sorted)
         m_model->sortBy(m_sortKey);
+}
+
+void ListView::addItemsLater(std::future<QList<ListItem>> items, std::function<void()> arrived) {
+    settle();
+    m_pending = std::move(items);
+    m_arrived = std::move(arrived);
+}
+
+void ListView::settle() const {
+    if (!m_pending.valid())
+        return;
+    const QList<ListItem> items = m_pending.get();
+    m_model->append(items);
+    if (m_arrived)
+        std::exchange(m_arrived, nullptr)();
+}
+
+void ListView::showEvent(QShowEvent* event) {
+    settle();
+    QTreeView::showEvent(event);
 }

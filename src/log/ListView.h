@@ -4,6 +4,8 @@
 #include <QCollator>
 #include <QTreeView>
 #include <array>
+#include <functional>
+#include <future>
 
 // One item of a report-view list: its text and the texts of its two sub-items, indexed by column,
 // and a number that the list's owner may attach to it.
@@ -53,6 +55,9 @@ public:
     // Fills a list that is not sorted: adds the items at the end, all in one step, which takes a
     // fraction of the time of adding them one by one.
     void addItems(const QList<ListItem>& items);
+    // Items still being read elsewhere: every use of the list, and showing it, first waits for
+    // them and adds them, then calls `arrived`.
+    void addItemsLater(std::future<QList<ListItem>> items, std::function<void()> arrived);
     int count() const;
     // Column 0 is the item text, 1 and 2 its sub-items; rows count from 0.
     QString text(int row, int column) const;
@@ -69,8 +74,15 @@ signals:
     // The user clicked the header of the column, counted from 0.
     void ColumnClick(int column);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void settle() const;
+
     ListViewModel* m_model;
     int m_sortKey = 0;
     bool m_sorted = false;
+    mutable std::future<QList<ListItem>> m_pending;
+    mutable std::function<void()> m_arrived;
 };

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QStandardPaths>
+#include <QThread>
 #include <cstdio>
 
 namespace {
@@ -210,6 +211,39 @@ QHash<QString, QString> SettingsStore::section(const QString& application,
     while (m_section->next())
         values.insert(m_section->value(0).toString(), m_section->value(1).toString());
     m_section->finish();
+    return values;
+}
+
+QList<QHash<QString, QString>> SettingsStore::readSections(const QString& path,
+                                                           const QString& application,
+                                                           const QStringList& sections) {
+    QList<QHash<QString, QString>> values(sections.size());
+    const QString connection = QStringLiteral("orvalin-reader-%1")
+                                   .arg(reinterpret_cast<quintptr>(QThread::currentThreadId()));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open() && db.transaction()) {
+            QSqlQuery q(db);
+            q.setForwardOnly(true);
+            q.prepare(QStringLiteral(
+                "SELECT key, value FROM settings WHERE application = ? AND section = ?"));
+            for (qsizetype i = 0; i < sections.size(); ++i) {
+                q.bindValue(0, application);
+                q.bindValue(1, sections[i]);
+                if (!q.exec())
+                    std::fprintf(stderr, "orvalin: settings store %s: %s\n", qPrintable(path),
+                                 qPrintable(q.lastError().text()));
+                while (q.next())
+                    values[i].insert(q.value(0).toString(), q.value(1).toString());
+                q.finish();
+            }
+            db.commit();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
     return values;
 }
 

@@ -30,6 +30,12 @@ public:
     // Every key of a section with its value, read in one pass: for readers of long sections.
     QHash<QString, QString> section(const QString& application, const QString& section) const;
 
+    // Every key of each section with its value, read through a read-only connection of its own,
+    // so that another thread can read a long section while the program goes on. What it reads is
+    // the store as it stood when the read began.
+    static QList<QHash<QString, QString>>
+    readSections(const QString& path, const QString& application, const QStringList& sections);
+
     void beginTransaction();
     void commitTransaction();
 
