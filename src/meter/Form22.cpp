@@ -1,0 +1,3 @@
+#include "Form22.h"
+
+Form22::Form22() : MeterWindow(Tariff::Type2) {}
