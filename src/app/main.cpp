@@ -1,12 +1,56 @@
 #include "app/Program.h"
 #include "common/FormRegistry.h"
+#include "meter/MeterWindow.h"
 #include "platform/LinuxPlatform.h"
 #include "settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <QSessionManager>
+#include <QSocketNotifier>
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+extern "C" void OnEndSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// A call is never lost to the way the program is ended: a termination signal, a closed terminal
+// or the end of the desktop session end the run as the meter's close does, logging the call and
+// storing the totals, without waiting for anyone to answer the summary. The signals reach the
+// event loop through a pipe, since a signal handler may do nothing more.
+void EndRunOnSignalsAndSessionEnd(QApplication& application) {
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &application,
+                     [](QSessionManager&) { EndRunNow(); });
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &application, &EndRunNow);
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &application);
+    QObject::connect(notifier, &QSocketNotifier::activated, &application, [] {
+        char bytes[16];
+        while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
+        }
+        EndRunNow();
+        // A summary that was already up when the signal came waits in a loop of its own.
+        QCoreApplication::exit(0);
+    });
+    struct sigaction action = {};
+    action.sa_handler = OnEndSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT})
+        ::sigaction(signal, &action, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     const bool x11 = qEnvironmentVariableIsSet("DISPLAY");
@@ -35,6 +79,7 @@ int main(int argc, char** argv) {
     QObject::connect(&FormRegistry::instance(), &FormRegistry::allUnloaded, &application,
                      &QCoreApplication::quit);
 
+    EndRunOnSignalsAndSessionEnd(application);
     if (!StartProgram(SettingsStore::defaultPath()))
         return 0;
 

@@ -1,6 +1,3 @@
 #include "Form2.h"
 
-Form2::Form2() {
-    setWindowTitle(QStringLiteral("Orvalin"));
-    setClientSizeTwips(3930, 540);
-}
+Form2::Form2() : MeterWindow(Tariff::Type1) {}

@@ -1,6 +1,3 @@
 #include "Form22.h"
 
-Form22::Form22() {
-    setWindowTitle(QStringLiteral("Orvalin"));
-    setClientSizeTwips(3930, 540);
-}
+Form22::Form22() : MeterWindow(Tariff::Type2) {}

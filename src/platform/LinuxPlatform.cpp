@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPalette>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
@@ -43,28 +45,50 @@ private:
     int m_port = 0;
 };
 
-// Asks the window manager for attention once a second while flashing: a window manager clears
-// the urgency hint when the window is activated, and the user may look away again.
+// Flashes a window where the user sees it: its background turns to a light amber and back once a
+// second, and at every turn to amber the window manager is asked for attention again, since it
+// clears the urgency hint when the window is activated and the user may look away again.
 class WindowFlasher : public Flasher {
 public:
     explicit WindowFlasher(QWidget* window) : m_window(window) {
-        m_repeat.setInterval(1000);
-        QObject::connect(&m_repeat, &QTimer::timeout, [this] { alert(); });
+        m_turn.setInterval(500);
+        QObject::connect(&m_turn, &QTimer::timeout, [this] { light(!m_lit); });
     }
-    bool isFlashing() const override { return m_repeat.isActive(); }
+    ~WindowFlasher() override { stop(); }
+    bool isFlashing() const override { return m_turn.isActive(); }
     void start() override {
-        alert();
-        m_repeat.start();
+        if (isFlashing())
+            return;
+        light(true);
+        m_turn.start();
     }
-    void stop() override { m_repeat.stop(); }
+    void stop() override {
+        m_turn.stop();
+        light(false);
+    }
 
 private:
-    void alert() {
-        if (m_window && m_window->isVisible())
-            QApplication::alert(m_window, 0);
+    void light(bool on) {
+        if (!m_window || on == m_lit)
+            return;
+        if (on) {
+            m_unlit = m_window->palette();
+            QPalette palette = m_unlit;
+            palette.setColor(QPalette::Window, FlashColour);
+            m_window->setPalette(palette);
+            if (m_window->isVisible())
+                QApplication::alert(m_window, 0);
+        } else {
+            m_window->setPalette(m_unlit);
+        }
+        m_lit = on;
     }
-    QWidget* m_window;
-    QTimer m_repeat;
+
+    static inline const QColor FlashColour{255, 214, 102};
+    QPointer<QWidget> m_window;
+    QPalette m_unlit;
+    bool m_lit = false;
+    QTimer m_turn;
 };
 
 class CanberraSound : public Sound {

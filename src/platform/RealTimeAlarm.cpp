@@ -1,6 +1,7 @@
 #include "RealTimeAlarm.h"
 
 #include <QDateTime>
+#include <QPointer>
 #include <cstdlib>
 
 bool MatchesAlarmPattern(const QString& pattern, const QTime& time) {
@@ -36,11 +37,16 @@ void RealTimeAlarm::deliverDue() {
     if (current > m_lastSecond) {
         ++m_lastSecond;
         const QTime time = QDateTime::fromSecsSinceEpoch(m_lastSecond).time();
-        // A copy: a handler may arm another pattern.
+        // A copy: a handler may arm another pattern. A handler may also end the window that
+        // owns this clock, so nothing of it is touched once it is gone.
         const QMap<int, QString> patterns = m_patterns;
-        for (auto it = patterns.cbegin(); it != patterns.cend(); ++it)
+        const QPointer<RealTimeAlarm> alive(this);
+        for (auto it = patterns.cbegin(); it != patterns.cend(); ++it) {
             if (MatchesAlarmPattern(it.value(), time))
                 emit Alarm(it.key(), time);
+            if (!alive)
+                return;
+        }
     }
     arm();
 }

@@ -58,6 +58,8 @@ void ScriptedDialUp::sendDone(int code) {
 
 Message::Answer AnsweringMessages::show(const Message& message) {
     shown << message;
+    if (whileShown)
+        whileShown(message);
     if (!answers.empty()) {
         const Message::Answer answer = answers.front();
         answers.pop_front();

@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 // The dial-up component's double: it records what the program asks of it, and sends the events a
 // test scripts, always later through the event queue, as the real component does.
@@ -77,6 +78,8 @@ class AnsweringMessages : public MessageBoxes {
 public:
     QList<Message> shown;
     std::deque<Message::Answer> answers;
+    // Runs while the message is up, before it is answered: what the program looks like then.
+    std::function<void(const Message&)> whileShown;
     Message::Answer show(const Message& message) override;
     QStringList texts() const;
 };

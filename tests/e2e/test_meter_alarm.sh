@@ -1,0 +1,42 @@
+# A call-duration limit of 1 minute, ten times faster than real time: the meter's duration turns
+# red at the call's minute and the window flashes; a termination signal then ends the run with
+# the call logged and stored, without a summary waiting for anyone.
+source "$(dirname "$0")/lib.sh" "$1"
+source "$(dirname "$0")/meter_lib.sh"
+FAKE_SPEED=10
+e2e_display
+meter_phonebook 0
+e2e_store Asetukset "Kesto Minuuttia" 1
+meter_start_fast
+meter=$(meter_dial)
+opened=$(now)
+
+# Pure red is the alarm's colour, and amber the flashing background.
+colours() { import -window "$meter" png:- 2>/dev/null | convert png:- -format %c histogram:info:- ; }
+red="" flashed=""
+while [ -z "$red" ] || [ -z "$flashed" ]; do
+    shot=$(colours)
+    moment=$(now)
+    if [ -z "$red" ] && grep -qi "#FF0000" <<<"$shot"; then red=$(fake_seconds "$opened" "$moment"); fi
+    if [ -z "$flashed" ] && grep -qi "#FFD666" <<<"$shot"; then flashed=$(fake_seconds "$opened" "$moment"); fi
+    [ "$(echo "$(fake_seconds "$opened" "$moment") > 90" | bc)" = 1 ] && break
+done
+[ -n "$red" ] || fail "the duration never turned red"
+[ -n "$flashed" ] || fail "the window never flashed"
+echo "red after $red s, flashing after $flashed s of the call"
+# Raised at 00:01:00, blinking from a second later; a screenshot takes a few of these seconds.
+[ "$(echo "$red >= 58 && $red <= 68" | bc)" = 1 ] || fail "red after $red s, not about 61 s"
+
+kill -TERM "$ORVALIN_PID"
+e2e_wait_exit "$ORVALIN_PID" 15
+e2e_expect "exit status" "$E2E_STATUS" 0
+[ -z "$(meter_visible "Orvalin")" ] || fail "a window is still shown"
+e2e_expect "Tunnit" "$(e2e_setting Asetukset Tunnit)" "00"
+e2e_expect "Minuutit" "$(e2e_setting Asetukset Minuutit)" "01"
+e2e_expect "Left" "$(e2e_setting Asetukset Left)" "5475"
+e2e_expect "Top" "$(e2e_setting Asetukset Top)" "5490"
+case "$(e2e_setting Kesto 0)" in
+00:01:*) ;;
+*) fail "logged duration $(e2e_setting Kesto 0)" ;;
+esac
+echo "signal-ended call stored: $(e2e_setting Kesto 0)"
