@@ -49,7 +49,10 @@ private slots:
             {meter.Label7, QStringLiteral("Yhteensä:"), QRect(135, 20, 50, 14)}};
         for (const auto& [label, text, place] : captions) {
             QCOMPARE(label->text(), text);
-            QCOMPARE(label->geometry(), place);
+            // A caption wider than its place grows to the left: it still ends at its place.
+            QCOMPARE(label->geometry().topRight(), place.topRight());
+            QCOMPARE(label->height(), place.height());
+            QVERIFY(label->width() >= std::max(place.width(), label->sizeHint().width()));
             QVERIFY(label->alignment() & Qt::AlignRight);
             QCOMPARE(textColour(label), QColor(Qt::black));
         }
