@@ -157,40 +157,6 @@ private slots:
         QCOMPARE(MatchesAlarmPattern(pattern, time), matches);
     }
 
-    void deliversEveryMissedSecondAsAnEventOfItsOwn() {
-        qint64 now = 1'800'000'000'000;
-        RealTimeAlarm alarm(nullptr, [&] { return now; });
-        QSignalSpy events(&alarm, &AlarmClock::Alarm);
-        alarm.setPattern(1, QStringLiteral("??:??:??"));
-        alarm.deliverDue();
-        QCOMPARE(events.count(), 0);
-        now += 1'003;
-        alarm.deliverDue();
-        QCOMPARE(events.count(), 1);
-        alarm.deliverDue();
-        QCOMPARE(events.count(), 1);
-        // Held up for four seconds: four more events, one per callback, in order.
-        now += 4'000;
-        for (int i = 0; i < 6; ++i)
-            alarm.deliverDue();
-        QCOMPARE(events.count(), 5);
-        for (int i = 1; i < 5; ++i)
-            QCOMPARE(events[i][1].toTime(), events[0][1].toTime().addSecs(i));
-        // A suspended machine: the missed hours are not invented.
-        now += 3'600'000;
-        for (int i = 0; i < 100; ++i)
-            alarm.deliverDue();
-        QCOMPARE(events.count(), 6);
-        // A clock set back by a moment doubles no second.
-        now -= 1'500;
-        for (int i = 0; i < 3; ++i)
-            alarm.deliverDue();
-        QCOMPARE(events.count(), 6);
-        now += 2'500;
-        alarm.deliverDue();
-        QCOMPARE(events.count(), 7);
-    }
-
     void namesTheDaysInFinnish_data() {
         QTest::addColumn<QDate>("date");
         QTest::addColumn<QString>("weekday");
