@@ -84,12 +84,19 @@ protected:
             platform().alarm().fire(1);
     }
 
-    // Puts a duration's counters at hours:minutes:seconds, through their own reactions.
-    static void setDuration(Label* hours, Label* minutes, Label* seconds, const QString& h,
-                            const QString& m, const QString& s) {
-        hours->setText(h);
-        minutes->setText(m);
-        seconds->setText(s);
+    // Puts a duration's counters at hours, minutes and seconds, through their own reactions.
+    static void setDuration(Label* hours, Label* minutes, Label* seconds, const QStringList& hms) {
+        hours->setText(hms.value(0));
+        minutes->setText(hms.value(1));
+        seconds->setText(hms.value(2));
+    }
+
+    // Stores the total duration of earlier calls, given as "hours:minutes:seconds".
+    static void storeTotal(const QString& hms) {
+        const QStringList parts = hms.split(u':');
+        store(Keys::Asetukset, Keys::Tunnit, parts.value(0));
+        store(Keys::Asetukset, Keys::Minuutit, parts.value(1));
+        store(Keys::Asetukset, Keys::Sekunnit, parts.value(2));
     }
 
     static bool isLoaded(const char* name) {

@@ -122,84 +122,55 @@ private slots:
     }
 
     void carriesIntoTheNextUnit_data() {
-        QTest::addColumn<QString>("hours");
-        QTest::addColumn<QString>("minutes");
-        QTest::addColumn<QString>("seconds");
+        QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("shown");
-        QTest::addColumn<QStringList>("counters");
-        QTest::newRow("a minute") << "00"
-                                  << "00"
-                                  << "59"
-                                  << "00:01:00" << QStringList{u"00"_s, u"1"_s, u"00"_s};
-        QTest::newRow("an hour") << "00"
-                                 << "59"
-                                 << "59"
-                                 << "01:00:00" << QStringList{u"1"_s, u"00"_s, u"00"_s};
-        QTest::newRow("ten hours") << "9"
-                                   << "59"
-                                   << "59"
-                                   << "10:00:00" << QStringList{u"10"_s, u"00"_s, u"00"_s};
-        QTest::newRow("a hundred hours") << "99"
-                                         << "59"
-                                         << "59"
-                                         << "100:00:00" << QStringList{u"100"_s, u"00"_s, u"00"_s};
-        QTest::newRow("the end of the count")
-            << "999"
-            << "59"
-            << "59"
-            << "00:00:00" << QStringList{u"00"_s, u"00"_s, u"00"_s};
+        QTest::addColumn<QString>("counters");
+        QTest::newRow("a minute") << u"00:00:59"_s << u"00:01:00"_s << u"00:1:00"_s;
+        QTest::newRow("an hour") << u"00:59:59"_s << u"01:00:00"_s << u"1:00:00"_s;
+        QTest::newRow("ten hours") << u"9:59:59"_s << u"10:00:00"_s << u"10:00:00"_s;
+        QTest::newRow("a hundred hours") << u"99:59:59"_s << u"100:00:00"_s << u"100:00:00"_s;
+        QTest::newRow("the end of the count") << u"999:59:59"_s << u"00:00:00"_s << u"00:00:00"_s;
     }
     void carriesIntoTheNextUnit() {
-        QFETCH(QString, hours);
-        QFETCH(QString, minutes);
-        QFETCH(QString, seconds);
+        QFETCH(QString, before);
         QFETCH(QString, shown);
-        QFETCH(QStringList, counters);
+        QFETCH(QString, counters);
         startProgram();
         Form2& meter = openMeter<Form2>();
-        setDuration(meter.KestoTunnit, meter.KestoMinuutit, meter.KestoSekunnit, hours, minutes,
-                    seconds);
-        setDuration(meter.YhteensäTunnit, meter.YhteensäMinuutit, meter.YhteensäSekunnit, hours,
-                    minutes, seconds);
+        const QStringList start = before.split(u':');
+        setDuration(meter.KestoTunnit, meter.KestoMinuutit, meter.KestoSekunnit, start);
+        setDuration(meter.YhteensäTunnit, meter.YhteensäMinuutit, meter.YhteensäSekunnit, start);
         tick();
         QCOMPARE(meter.Kesto->text(), shown);
         QCOMPARE(meter.Yhteensä->text(), shown);
-        QCOMPARE((QStringList{meter.KestoTunnit->text(), meter.KestoMinuutit->text(),
-                              meter.KestoSekunnit->text()}),
+        QCOMPARE(meter.KestoTunnit->text() + u':' + meter.KestoMinuutit->text() + u':' +
+                     meter.KestoSekunnit->text(),
                  counters);
-        QCOMPARE((QStringList{meter.YhteensäTunnit->text(), meter.YhteensäMinuutit->text(),
-                              meter.YhteensäSekunnit->text()}),
+        QCOMPARE(meter.YhteensäTunnit->text() + u':' + meter.YhteensäMinuutit->text() + u':' +
+                     meter.YhteensäSekunnit->text(),
                  counters);
         tick();
         QCOMPARE(meter.Kesto->text().right(3), QStringLiteral(":01"));
     }
 
     void restoresTheTotalsAsStored_data() {
-        QTest::addColumn<QStringList>("stored");
+        QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("atOpen");
         QTest::addColumn<QString>("afterATick");
-        QTest::newRow("two-digit texts") << QStringList{u"05"_s, u"07"_s, u"09"_s} << "05:07:09"
-                                         << "05:07:10";
-        QTest::newRow("a minute carry") << QStringList{u"12"_s, u"59"_s, u"59"_s} << "12:59:59"
-                                        << "13:00:00";
-        QTest::newRow("three-digit hours") << QStringList{u"123"_s, u"00"_s, u"00"_s} << "123:00:00"
-                                           << "123:00:01";
+        QTest::newRow("two-digit texts") << u"05:07:09"_s << u"05:07:09"_s << u"05:07:10"_s;
+        QTest::newRow("a minute carry") << u"12:59:59"_s << u"12:59:59"_s << u"13:00:00"_s;
+        QTest::newRow("three-digit hours") << u"123:00:00"_s << u"123:00:00"_s << u"123:00:01"_s;
         QTest::newRow("seconds past the carry keep counting")
-            << QStringList{u"00"_s, u"00"_s, u"75"_s} << "00:00:75"
-            << "00:00:76";
-        QTest::newRow("a reset store") << QStringList{u""_s, u""_s, u""_s} << "00:00:00"
-                                       << "00:00:01";
+            << u"00:00:75"_s << u"00:00:75"_s << u"00:00:76"_s;
+        QTest::newRow("a reset store") << u"::"_s << u"00:00:00"_s << u"00:00:01"_s;
         QTest::newRow("texts that are no counts are ignored")
-            << QStringList{u"viisi"_s, u"-3"_s, u"1_s, u5"_s} << "00:00:00"
-            << "00:00:01";
+            << u"viisi:-3:1,5"_s << u"00:00:00"_s << u"00:00:01"_s;
     }
     void restoresTheTotalsAsStored() {
-        QFETCH(QStringList, stored);
+        QFETCH(QString, stored);
         QFETCH(QString, atOpen);
         QFETCH(QString, afterATick);
-        store(Keys::Asetukset, Keys::Tunnit, stored[0]);
-        store(Keys::Asetukset, Keys::Minuutit, stored[1]);
-        store(Keys::Asetukset, Keys::Sekunnit, stored[2]);
+        storeTotal(stored);
         startProgram();
         Form2& meter = openMeter<Form2>();
         QCOMPARE(meter.Yhteensä->text(), atOpen);
@@ -214,34 +185,15 @@ private slots:
         QTest::addColumn<QString>("stored2");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("penniAfterOpen");
-        QTest::newRow("one decimal") << "1230"
-                                     << "12,3"
-                                     << "12,3 markkaa"
-                                     << "1230";
-        QTest::newRow("whole markka") << "1200"
-                                      << "12"
-                                      << "12 markkaa"
-                                      << "1200";
-        QTest::newRow("five penni") << "5"
-                                    << "0,05"
-                                    << "0,05 markkaa"
-                                    << "5";
-        QTest::newRow("tenths of penni") << "1234,5"
-                                         << "12,34"
-                                         << "12,34 markkaa"
-                                         << "1234,5";
-        QTest::newRow("wider than its place") << "123456"
-                                              << "1234,56"
-                                              << "1234,56 markkaa"
-                                              << "123456";
-        QTest::newRow("a reset store") << ""
-                                       << ""
-                                       << "0 markkaa"
-                                       << "0";
-        QTest::newRow("no number") << "paljon"
-                                   << "x"
-                                   << "0 markkaa"
-                                   << "0";
+        QTest::newRow("one decimal") << u"1230"_s << u"12,3"_s << u"12,3 markkaa"_s << u"1230"_s;
+        QTest::newRow("whole markka") << u"1200"_s << u"12"_s << u"12 markkaa"_s << u"1200"_s;
+        QTest::newRow("five penni") << u"5"_s << u"0,05"_s << u"0,05 markkaa"_s << u"5"_s;
+        QTest::newRow("tenths of penni")
+            << u"1234,5"_s << u"12,34"_s << u"12,34 markkaa"_s << u"1234,5"_s;
+        QTest::newRow("wider than its place")
+            << u"123456"_s << u"1234,56"_s << u"1234,56 markkaa"_s << u"123456"_s;
+        QTest::newRow("a reset store") << u""_s << u""_s << u"0 markkaa"_s << u"0"_s;
+        QTest::newRow("no number") << u"paljon"_s << u"x"_s << u"0 markkaa"_s << u"0"_s;
     }
     void restoresTheTotalCost() {
         QFETCH(QString, stored1);
@@ -265,30 +217,14 @@ private slots:
         QTest::addColumn<QString>("weekday");
         QTest::addColumn<QString>("hour");
         QTest::addColumn<QString>("callAmount");
-        QTest::newRow("Tuesday 10.00") << "tiistai"
-                                       << "10"
-                                       << "50";
-        QTest::newRow("Monday 07.00") << "maanantai"
-                                      << "07"
-                                      << "50";
-        QTest::newRow("Friday 16.59") << "perjantai"
-                                      << "16"
-                                      << "50";
-        QTest::newRow("Friday 17.00") << "perjantai"
-                                      << "17"
-                                      << "0";
-        QTest::newRow("Saturday 10.00") << "lauantai"
-                                        << "10"
-                                        << "0";
-        QTest::newRow("Sunday 12.00") << "sunnuntai"
-                                      << "12"
-                                      << "0";
-        QTest::newRow("Tuesday 06.59") << "tiistai"
-                                       << "06"
-                                       << "0";
-        QTest::newRow("Monday 06.59") << "maanantai"
-                                      << "06"
-                                      << "0";
+        QTest::newRow("Tuesday 10.00") << u"tiistai"_s << u"10"_s << u"50"_s;
+        QTest::newRow("Monday 07.00") << u"maanantai"_s << u"07"_s << u"50"_s;
+        QTest::newRow("Friday 16.59") << u"perjantai"_s << u"16"_s << u"50"_s;
+        QTest::newRow("Friday 17.00") << u"perjantai"_s << u"17"_s << u"0"_s;
+        QTest::newRow("Saturday 10.00") << u"lauantai"_s << u"10"_s << u"0"_s;
+        QTest::newRow("Sunday 12.00") << u"sunnuntai"_s << u"12"_s << u"0"_s;
+        QTest::newRow("Tuesday 06.59") << u"tiistai"_s << u"06"_s << u"0"_s;
+        QTest::newRow("Monday 06.59") << u"maanantai"_s << u"06"_s << u"0"_s;
     }
     void thePerCallChargeIsMadeOnWeekdaysInTheDay() {
         QFETCH(QString, weekday);
@@ -404,20 +340,14 @@ private slots:
         // Kept where the window keeps its design place.
         QTest::addColumn<int>("y");
         QTest::addColumn<int>("x");
-        QTest::newRow("top beyond the screen, left negative") << "100000"
-                                                              << "-300" << Kept << -20;
-        QTest::newRow("both on the screen") << "1500"
-                                            << "3000" << 100 << 200;
-        QTest::newRow("at the screen's edge") << "11520"
-                                              << "15360" << Kept << Kept;
-        QTest::newRow("just inside the edge") << "11505"
-                                              << "15345" << 767 << 1023;
-        QTest::newRow("tenths of a twip") << "1500,5"
-                                          << "29,9" << 100 << 2;
-        QTest::newRow("nothing stored") << ""
-                                        << "" << Kept << Kept;
-        QTest::newRow("no numbers") << "ylhäällä"
-                                    << "1e3" << Kept << Kept;
+        QTest::newRow("top beyond the screen, left negative")
+            << u"100000"_s << u"-300"_s << Kept << -20;
+        QTest::newRow("both on the screen") << u"1500"_s << u"3000"_s << 100 << 200;
+        QTest::newRow("at the screen's edge") << u"11520"_s << u"15360"_s << Kept << Kept;
+        QTest::newRow("just inside the edge") << u"11505"_s << u"15345"_s << 767 << 1023;
+        QTest::newRow("tenths of a twip") << u"1500,5"_s << u"29,9"_s << 100 << 2;
+        QTest::newRow("nothing stored") << u""_s << u""_s << Kept << Kept;
+        QTest::newRow("no numbers") << u"ylhäällä"_s << u"1e3"_s << Kept << Kept;
     }
     void restoresThePositionWithinTheScreen() {
         QFETCH(QString, top);

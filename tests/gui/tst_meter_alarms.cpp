@@ -12,12 +12,13 @@ class MeterAlarmsTest : public MeterTest {
 private:
     static const QColor Red;
 
-    // Puts the call's counters at hours:minutes:seconds; the minutes go first, so that putting
+    // Puts the call's counters at "hours:minutes:seconds"; the minutes go first, so that putting
     // them there meets no limit on the way.
-    static void setCall(Form2& meter, const QString& h, const QString& m, const QString& s) {
-        meter.KestoMinuutit->setText(m);
-        meter.KestoTunnit->setText(h);
-        meter.KestoSekunnit->setText(s);
+    static void setCall(Form2& meter, const QString& hms) {
+        const QStringList parts = hms.split(u':');
+        meter.KestoMinuutit->setText(parts.value(1));
+        meter.KestoTunnit->setText(parts.value(0));
+        meter.KestoSekunnit->setText(parts.value(2));
     }
 
 private slots:
@@ -60,57 +61,35 @@ private slots:
     void aCallLimitIsMetByTheCountersTexts_data() {
         QTest::addColumn<QString>("hours");
         QTest::addColumn<QString>("minutes");
-        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QString>("before");
         QTest::addColumn<bool>("raised");
-        QTest::newRow("0 h 1 min at 00:01:00")
-            << "0"
-            << "1" << QStringList{u"0"_s, u"0"_s, u"59"_s} << true;
-        QTest::newRow("0 h 1 min again at 01:01:00")
-            << "0"
-            << "1" << QStringList{u"1"_s, u"0"_s, u"59"_s} << true;
-        QTest::newRow("1 h 0 min not at 00:59:00")
-            << "1"
-            << "0" << QStringList{u"0"_s, u"58"_s, u"59"_s} << false;
-        QTest::newRow("1 h 0 min at 01:00:00")
-            << "1"
-            << "0" << QStringList{u"0"_s, u"59"_s, u"59"_s} << true;
-        QTest::newRow("2 h 0 min at 02:31:00")
-            << "2"
-            << "0" << QStringList{u"2"_s, u"30"_s, u"59"_s} << true;
+        QTest::newRow("0 h 1 min at 00:01:00") << u"0"_s << u"1"_s << u"0:0:59"_s << true;
+        QTest::newRow("0 h 1 min again at 01:01:00") << u"0"_s << u"1"_s << u"1:0:59"_s << true;
+        QTest::newRow("1 h 0 min not at 00:59:00") << u"1"_s << u"0"_s << u"0:58:59"_s << false;
+        QTest::newRow("1 h 0 min at 01:00:00") << u"1"_s << u"0"_s << u"0:59:59"_s << true;
+        QTest::newRow("2 h 0 min at 02:31:00") << u"2"_s << u"0"_s << u"2:30:59"_s << true;
         // The minute carry checks before the hours move on.
-        QTest::newRow("2 h 0 min also at 03:00:00")
-            << "2"
-            << "0" << QStringList{u"2"_s, u"59"_s, u"59"_s} << true;
-        QTest::newRow("2 h 0 min not at 03:01:00")
-            << "2"
-            << "0" << QStringList{u"3"_s, u"0"_s, u"59"_s} << false;
-        QTest::newRow("0 h 30 min at 01:30:00")
-            << "0"
-            << "30" << QStringList{u"1"_s, u"29"_s, u"59"_s} << true;
-        QTest::newRow("0 h 30 min not at 00:32:00")
-            << "0"
-            << "30" << QStringList{u"0"_s, u"31"_s, u"59"_s} << false;
-        QTest::newRow("0 h 0 min is no limit")
-            << "0"
-            << "0" << QStringList{u"0"_s, u"59"_s, u"59"_s} << false;
+        QTest::newRow("2 h 0 min also at 03:00:00") << u"2"_s << u"0"_s << u"2:59:59"_s << true;
+        QTest::newRow("2 h 0 min not at 03:01:00") << u"2"_s << u"0"_s << u"3:0:59"_s << false;
+        QTest::newRow("0 h 30 min at 01:30:00") << u"0"_s << u"30"_s << u"1:29:59"_s << true;
+        QTest::newRow("0 h 30 min not at 00:32:00") << u"0"_s << u"30"_s << u"0:31:59"_s << false;
+        QTest::newRow("0 h 0 min is no limit") << u"0"_s << u"0"_s << u"0:59:59"_s << false;
         QTest::newRow("a limit written 01 is never met")
-            << "01"
-            << "0" << QStringList{u"0"_s, u"59"_s, u"59"_s} << false;
+            << u"01"_s << u"0"_s << u"0:59:59"_s << false;
         QTest::newRow("a limit that is no number is never met")
-            << "yksi"
-            << "0" << QStringList{u"0"_s, u"59"_s, u"59"_s} << false;
+            << u"yksi"_s << u"0"_s << u"0:59:59"_s << false;
     }
     void aCallLimitIsMetByTheCountersTexts() {
         QFETCH(QString, hours);
         QFETCH(QString, minutes);
-        QFETCH(QStringList, before);
+        QFETCH(QString, before);
         QFETCH(bool, raised);
         CallSetup setup;
         setup.kestoTuntia = hours;
         setup.kestoMinuuttia = minutes;
         startProgram(setup);
         Form2& meter = openMeter<Form2>();
-        setCall(meter, before[0], before[1], before[2]);
+        setCall(meter, before);
         QVERIFY(!meter.Timer3->isActive());
         tick();
         QCOMPARE(meter.Timer3->isActive(), raised);
@@ -119,34 +98,25 @@ private slots:
     }
 
     void theTotalIsCheckedUnitByUnitAtEveryChange_data() {
-        QTest::addColumn<QStringList>("total");
+        QTest::addColumn<QString>("total");
         QTest::addColumn<QString>("hours");
         QTest::addColumn<QString>("minutes");
         QTest::addColumn<bool>("raised");
-        QTest::newRow("12:15 against 10 h") << QStringList{u"12"_s, u"15"_s, u"00"_s} << "10"
-                                            << "0" << true;
-        QTest::newRow("5:40 against 5 h 30 min") << QStringList{u"05"_s, u"40"_s, u"00"_s} << "5"
-                                                 << "30" << true;
-        QTest::newRow("2:10 against 1 h 30 min") << QStringList{u"02"_s, u"10"_s, u"00"_s} << "1"
-                                                 << "30" << false;
-        QTest::newRow("2:30 against 1 h 30 min") << QStringList{u"02"_s, u"30"_s, u"00"_s} << "1"
-                                                 << "30" << true;
-        QTest::newRow("9:59 against 10 h") << QStringList{u"09"_s, u"59"_s, u"00"_s} << "10"
-                                           << "0" << false;
-        QTest::newRow("no limit") << QStringList{u"12"_s, u"15"_s, u"00"_s} << "0"
-                                  << "0" << false;
+        QTest::newRow("12:15 against 10 h") << u"12:15:00"_s << u"10"_s << u"0"_s << true;
+        QTest::newRow("5:40 against 5 h 30 min") << u"05:40:00"_s << u"5"_s << u"30"_s << true;
+        QTest::newRow("2:10 against 1 h 30 min") << u"02:10:00"_s << u"1"_s << u"30"_s << false;
+        QTest::newRow("2:30 against 1 h 30 min") << u"02:30:00"_s << u"1"_s << u"30"_s << true;
+        QTest::newRow("9:59 against 10 h") << u"09:59:00"_s << u"10"_s << u"0"_s << false;
+        QTest::newRow("no limit") << u"12:15:00"_s << u"0"_s << u"0"_s << false;
         QTest::newRow("a limit that is no number")
-            << QStringList{u"12"_s, u"15"_s, u"00"_s} << "kymmenen"
-            << "0" << false;
+            << u"12:15:00"_s << u"kymmenen"_s << u"0"_s << false;
     }
     void theTotalIsCheckedUnitByUnitAtEveryChange() {
-        QFETCH(QStringList, total);
+        QFETCH(QString, total);
         QFETCH(QString, hours);
         QFETCH(QString, minutes);
         QFETCH(bool, raised);
-        store(Keys::Asetukset, Keys::Tunnit, total[0]);
-        store(Keys::Asetukset, Keys::Minuutit, total[1]);
-        store(Keys::Asetukset, Keys::Sekunnit, total[2]);
+        storeTotal(total);
         CallSetup setup;
         setup.yhteensäTuntia = hours;
         setup.yhteensäMinuuttia = minutes;
@@ -221,7 +191,7 @@ private slots:
         tick();
         QVERIFY(meter.Timer6->isActive());
         // Acknowledged for the rest of the run.
-        setCall(meter, u"1"_s, u"0"_s, u"59"_s);
+        setCall(meter, u"1:0:59"_s);
         tick();
         QVERIFY(!meter.Timer3->isActive());
         QVERIFY(meter.Kesto->isVisible());
@@ -277,16 +247,11 @@ private slots:
         QTest::addColumn<QString>("puhelu");
         QTest::addColumn<bool>("atOpen");
         QTest::addColumn<bool>("afterAMinute");
-        QTest::newRow("999 penni, then 1000") << "10"
-                                              << "999" << false << true;
-        QTest::newRow("1000 penni at once") << "10"
-                                            << "1000" << true << true;
-        QTest::newRow("cut, not rounded") << "10"
-                                          << "998,9" << false << false;
-        QTest::newRow("no limit") << "0"
-                                  << "5000" << false << false;
-        QTest::newRow("a limit that is no number") << "kymmenen"
-                                                   << "5000" << false << false;
+        QTest::newRow("999 penni, then 1000") << u"10"_s << u"999"_s << false << true;
+        QTest::newRow("1000 penni at once") << u"10"_s << u"1000"_s << true << true;
+        QTest::newRow("cut, not rounded") << u"10"_s << u"998,9"_s << false << false;
+        QTest::newRow("no limit") << u"0"_s << u"5000"_s << false << false;
+        QTest::newRow("a limit that is no number") << u"kymmenen"_s << u"5000"_s << false << false;
     }
     void thePerCallPriceLimitIsReachedInWholeMarkka() {
         QFETCH(QString, limit);
@@ -315,8 +280,8 @@ private slots:
     void theTotalPriceLimitSeesTheNewTotal_data() {
         QTest::addColumn<QString>("puhelu");
         QTest::addColumn<bool>("raised");
-        QTest::newRow("the charge reaches it") << "50" << true;
-        QTest::newRow("the charge falls short") << "49,9" << false;
+        QTest::newRow("the charge reaches it") << u"50"_s << true;
+        QTest::newRow("the charge falls short") << u"49,9"_s << false;
     }
     void theTotalPriceLimitSeesTheNewTotal() {
         QFETCH(QString, puhelu);
@@ -329,27 +294,6 @@ private slots:
         Form2& meter = form<Form2>();
         QCOMPARE(meter.Timer2->isActive(), raised);
         QVERIFY(!meter.Timer1->isActive());
-    }
-
-    void blinkingAlternatesAndAnAcknowledgedValueStaysRed() {
-        store(Keys::Asetukset, Keys::Kustannukset1, u"10000"_s);
-        CallSetup setup;
-        setup.hinnatYhteensä = u"100"_s;
-        startProgram(setup);
-        Form2& meter = openMeter<Form2>();
-        QVERIFY(meter.Timer2->isActive());
-        meter.Timer2_Timer();
-        QVERIFY(meter.KustannuksetYhteensä->isHidden());
-        meter.Timer2_Timer();
-        QVERIFY(meter.KustannuksetYhteensä->isVisible());
-        meter.Timer2_Timer();
-        QVERIFY(meter.KustannuksetYhteensä->isHidden());
-        QCOMPARE(platform().flasher.starts, 1);
-        QTest::mouseClick(meter.Label7, Qt::LeftButton);
-        QVERIFY(meter.KustannuksetYhteensä->isVisible());
-        QCOMPARE(textColour(meter.KustannuksetYhteensä), Red);
-        QVERIFY(!meter.Timer2->isActive());
-        QVERIFY(YhteensäHintaAlarmAcknowledged);
     }
 };
 

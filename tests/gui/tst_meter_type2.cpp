@@ -64,9 +64,9 @@ private slots:
 
     void weekdayNamesOfAnyLanguageChargeNormally_data() {
         QTest::addColumn<QString>("weekday");
-        QTest::newRow("English") << "Saturday";
-        QTest::newRow("Swedish") << "lördag";
-        QTest::newRow("none") << "";
+        QTest::newRow("English") << u"Saturday"_s;
+        QTest::newRow("Swedish") << u"lördag"_s;
+        QTest::newRow("none") << u""_s;
     }
     void weekdayNamesOfAnyLanguageChargeNormally() {
         QFETCH(QString, weekday);
@@ -79,16 +79,15 @@ private slots:
     }
 
     void thePassedTotalLimitWaitsForAClickOnTheTotal_data() {
-        QTest::addColumn<QString>("hours");
+        QTest::addColumn<QString>("total");
         QTest::addColumn<bool>("raised");
-        QTest::newRow("12:15 against 10 h") << "12" << true;
-        QTest::newRow("9:15 against 10 h") << "09" << false;
+        QTest::newRow("12:15 against 10 h") << u"12:15:00"_s << true;
+        QTest::newRow("9:15 against 10 h") << u"09:15:00"_s << false;
     }
     void thePassedTotalLimitWaitsForAClickOnTheTotal() {
-        QFETCH(QString, hours);
+        QFETCH(QString, total);
         QFETCH(bool, raised);
-        store(Keys::Asetukset, Keys::Tunnit, hours);
-        store(Keys::Asetukset, Keys::Minuutit, u"15"_s);
+        storeTotal(total);
         CallSetup setup = type2Call();
         setup.yhteensäTuntia = u"10"_s;
         startProgram(setup);
@@ -103,8 +102,7 @@ private slots:
     }
 
     void theTotalMinutesStillMeetTheirLimitByThemselves() {
-        store(Keys::Asetukset, Keys::Tunnit, u"12"_s);
-        store(Keys::Asetukset, Keys::Minuutit, u"15"_s);
+        storeTotal(u"12:15:00"_s);
         CallSetup setup = type2Call();
         setup.yhteensäMinuuttia = u"16"_s;
         startProgram(setup);

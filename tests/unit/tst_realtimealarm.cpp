@@ -84,23 +84,6 @@ private slots:
         QCOMPARE(m_events.size(), RealTimeAlarm::MaxCatchUpSeconds);
     }
 
-    void matchesItsPattern_data() {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<QTime>("time");
-        QTest::addColumn<bool>("matches");
-        QTest::newRow("any second") << "??:??:??" << QTime(23, 59, 59) << true;
-        QTest::newRow("whole minutes, at one") << "??:??:00" << QTime(12, 34, 0) << true;
-        QTest::newRow("whole minutes, not at another") << "??:??:00" << QTime(12, 34, 1) << false;
-        QTest::newRow("one moment") << "07:00:00" << QTime(7, 0, 0) << true;
-        QTest::newRow("too short") << "??:??" << QTime(7, 0, 0) << false;
-    }
-    void matchesItsPattern() {
-        QFETCH(QString, pattern);
-        QFETCH(QTime, time);
-        QFETCH(bool, matches);
-        QCOMPARE(MatchesAlarmPattern(pattern, time), matches);
-    }
-
     // The meter's tick lets pending events run, and one of them may end the meter, which owns
     // its clock: the clock must not touch itself once its event has returned.
     void survivesItsOwnerEndingInItsEvent() {
