@@ -27,6 +27,21 @@ meter_dial() {
     e2e_wait_window "Orvalin" 30
 }
 
+# Waits for the summary of the meter $1 (it hides before its summary, which carries the same
+# title) and prints the summary's window id.
+meter_wait_summary() {
+    local summary="" i
+    for i in $(seq 300); do
+        summary=$(meter_visible "Orvalin" | grep -vx "$1" | head -n1) || true
+        if [ -n "$summary" ]; then
+            echo "$summary"
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "no summary within 30 s"
+}
+
 # The window ids with exactly this title that are mapped now.
 meter_visible() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; }
 

@@ -10,14 +10,7 @@ e2e_store Asetukset Palveluntarjoaja 5
 meter_start_fast
 meter=$(meter_dial)
 
-# The meter hides before its summary, which carries the same title.
-summary=""
-for i in $(seq 300); do
-    summary=$(meter_visible "Orvalin" | grep -vx "$meter" | head -n1) || true
-    [ -n "$summary" ] && break
-    sleep 0.1
-done
-[ -n "$summary" ] || fail "no summary within 30 s"
+summary=$(meter_wait_summary "$meter")
 
 # The totals and the position are stored before the summary shows.
 e2e_expect "Tunnit" "$(e2e_setting Asetukset Tunnit)" "00"

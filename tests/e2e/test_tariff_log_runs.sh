@@ -19,15 +19,9 @@ library=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n1)
 
 call_on_tuesday() {
     e2e_start env LD_PRELOAD="$library" FAKETIME="@2026-12-08 10:00:00 x$FAKE_SPEED"
-    local meter summary i
+    local meter summary
     meter=$(meter_dial)
-    summary=""
-    for i in $(seq 300); do
-        summary=$(meter_visible "Orvalin" | grep -vx "$meter" | head -n1) || true
-        [ -n "$summary" ] && break
-        sleep 0.1
-    done
-    [ -n "$summary" ] || fail "no summary within 30 s"
+    summary=$(meter_wait_summary "$meter")
     e2e_keys "$summary" Return
     e2e_wait_exit "$ORVALIN_PID" 20
     e2e_expect "exit status" "$E2E_STATUS" 0
