@@ -5,32 +5,46 @@
 #
 #   bench/metering_cpu.sh PATH/TO/orvalin [seconds]     (default 600)
 #
-# Prints the CPU seconds per hour of metering (goal: 1 or less).
+# Prints the CPU seconds per hour of metering (goal: 1 or less), and beside it the same figure of
+# the yardstick, bench_clock_window from the same build: a plain Qt window with two lines of text
+# that change once a second, measured at the same time on the same virtual screen. What the
+# yardstick costs is the least any Qt meter costs on this machine.
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${2:-600}
+yardstick=$(dirname "$(readlink -f "$1")")/bench_clock_window
+[ -x "$yardstick" ] || { echo "build bench_clock_window first: $yardstick" >&2; exit 1; }
 source "$root/tests/e2e/lib.sh" "$1"
 source "$root/tests/e2e/meter_lib.sh"
 e2e_display
 meter_phonebook 0
 e2e_start
 meter=$(meter_dial)
+"$yardstick" >/dev/null 2>&1 &
+yardstick_pid=$!
+E2E_PIDS+=("$yardstick_pid")
 # The opening's own work is not metering.
 sleep 3
 
-# utime and stime, in clock ticks.
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$ORVALIN_PID/stat"; }
+# utime and stime of a process, in clock ticks.
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 tick=$(getconf CLK_TCK)
-before=$(cpu_ticks)
+before=$(cpu_ticks "$ORVALIN_PID")
+yardstick_before=$(cpu_ticks "$yardstick_pid")
 started=$(now)
 sleep "$seconds"
-after=$(cpu_ticks)
+after=$(cpu_ticks "$ORVALIN_PID")
+yardstick_after=$(cpu_ticks "$yardstick_pid")
 ended=$(now)
 kill -0 "$ORVALIN_PID" || fail "the program ended while metering"
 [ -n "$(meter_visible Orvalin | grep -x "$meter")" ] || fail "the meter is no longer shown"
 
-echo "$before $after $started $ended $tick" | awk '{
-    cpu = ($2 - $1) / $5; wall = $4 - $3;
-    printf "metering: %.2f CPU s in %.0f s of a connected call = %.2f CPU s per hour\n",
-           cpu, wall, cpu * 3600 / wall }'
+per_hour() {
+    echo "$1 $2 $started $ended $tick" | awk -v what="$3" '{
+        cpu = ($2 - $1) / $5; wall = $4 - $3;
+        printf "%s: %.2f CPU s in %.0f s = %.2f CPU s per hour\n", what, cpu, wall,
+               cpu * 3600 / wall }'
+}
+per_hour "$before" "$after" "metering a connected call"
+per_hour "$yardstick_before" "$yardstick_after" "yardstick, a plain Qt clock window"
 kill -TERM "$ORVALIN_PID"
 e2e_wait_exit "$ORVALIN_PID" 15

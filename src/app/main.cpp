@@ -66,6 +66,12 @@ int main(int argc, char** argv) {
         if (x11)
             qputenv("QT_QPA_PLATFORM", "xcb");
     }
+    // The meter repaints two small values every second. Through shared memory each repaint first
+    // waits for the X server to be done with the last image, a round trip; over the connection
+    // the few kilobytes go without one. The program's windows are small: nothing gains from
+    // shared memory.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvalin"));

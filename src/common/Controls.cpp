@@ -7,15 +7,30 @@ Label::Label(const QString& designText, QWidget* parent) : QLabel(designText, pa
 
 void Label::setText(const QString& text) {
     QLabel::setText(text);
-    if (m_autoSize)
-        adjustSize();
+    // A size hint lays the text out in full: the meter's values change every second, nearly
+    // always into a text of the same width, so the hint is asked only when the width differs.
+    if (m_autoSize) {
+        const int advance = fontMetrics().horizontalAdvance(text);
+        if (advance != m_advance) {
+            m_advance = advance;
+            adjustSize();
+        }
+    }
     emit changed();
 }
 
 void Label::setAutoSize(bool on) {
     m_autoSize = on;
-    if (on)
+    if (on) {
+        m_advance = fontMetrics().horizontalAdvance(text());
         adjustSize();
+    }
+}
+
+void Label::changeEvent(QEvent* event) {
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        m_advance = -1;
 }
 
 void Label::mouseReleaseEvent(QMouseEvent* event) {

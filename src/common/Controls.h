@@ -28,10 +28,13 @@ signals:
     void clicked();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     bool m_autoSize = false;
+    // The width of the text the size was last fitted to.
+    int m_advance = 0;
 };
 
 // A one-line text box; typing and program writes alike emit `changed`.

@@ -4,6 +4,7 @@
 #include "Form2.h"
 #include "Form22.h"
 #include "Markka.h"
+#include "TickTimer.h"
 #include "app/Form1.h"
 #include "app/Globals.h"
 #include "common/FormRegistry.h"
@@ -166,10 +167,11 @@ MeterWindow::MeterWindow(Tariff tariff)
       KustannuksetPenniä1(HiddenField(Zero, this)), Kustannukset1(HiddenField(Zero, this)),
       Kustannukset2(HiddenField(Zero, this)), Timer1(NewTimer("Timer1", 1000, this)),
       Timer2(NewTimer("Timer2", 1000, this)), Timer3(NewTimer("Timer3", 1000, this)),
-      Timer4(NewTimer("Timer4", 1000, this)), Timer5(NewTimer("Timer5", 1000, this)),
+      Timer4(NewTimer("Timer4", 1000, this)), Timer5(new TickTimer(this)),
       Timer6(NewTimer("Timer6", 5000, this)), Timer7(NewTimer("Timer7", 50, this)),
       Alarm2(platform().createAlarm(this)), MSComm1(platform().createSerialPort()),
       ARFlash1(platform().createFlasher(this)), m_tariff(tariff) {
+    Timer5->setObjectName(QStringLiteral("Timer5"));
     setWindowTitle(QStringLiteral("Orvalin"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
     QFont font(QStringLiteral("Arial"));
@@ -216,7 +218,7 @@ MeterWindow::MeterWindow(Tariff tariff)
     connect(Timer2, &QTimer::timeout, this, &MeterWindow::Timer2_Timer);
     connect(Timer3, &QTimer::timeout, this, &MeterWindow::Timer3_Timer);
     connect(Timer4, &QTimer::timeout, this, &MeterWindow::Timer4_Timer);
-    connect(Timer5, &QTimer::timeout, this, &MeterWindow::Timer5_Timer);
+    connect(Timer5, &TickTimer::timeout, this, &MeterWindow::Timer5_Timer);
     connect(Timer6, &QTimer::timeout, this, &MeterWindow::Timer6_Timer);
     connect(Timer7, &QTimer::timeout, this, &MeterWindow::Timer7_Timer);
     connect(Label2, &Label::clicked, this, &MeterWindow::Label2_Click);
@@ -323,8 +325,9 @@ void MeterWindow::FitValues() {
 
 void MeterWindow::StopMetering() {
     disconnect(Alarm2, nullptr, this, nullptr);
-    for (QTimer* timer : {Timer1, Timer2, Timer3, Timer4, Timer5, Timer6, Timer7})
+    for (QTimer* timer : {Timer1, Timer2, Timer3, Timer4, Timer6, Timer7})
         timer->stop();
+    Timer5->stop();
     ARFlash1->stop();
 }
 
@@ -336,8 +339,10 @@ void MeterWindow::Alarm2_Alarm(int identifier, const QTime&) {
             ++PuheluMinuutit;
             LisääHinta();
         }
+        // The probe closes this window once the call has ended: nothing of it may be touched
+        // after, and neither after the pass, which may close it too.
+        Timer5->tick();
     }
-    // The pass may close this window: nothing of it may be touched after.
     QCoreApplication::processEvents();
 }
 

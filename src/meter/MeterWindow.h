@@ -9,6 +9,7 @@ class AlarmClock;
 class Flasher;
 class QTimer;
 class SerialPort;
+class TickTimer;
 
 // The meter window of either tariff type: counts the call's and all calls' time and cost, raises
 // the limit alarms, notices the end of the call, logs it and ends the run. The two types differ
@@ -51,7 +52,7 @@ public:
     QTimer* Timer2;
     QTimer* Timer3;
     QTimer* Timer4;
-    QTimer* Timer5;
+    TickTimer* Timer5;
     QTimer* Timer6;
     QTimer* Timer7;
     AlarmClock* Alarm2;

@@ -36,7 +36,7 @@ void RealTimeAlarm::deliverDue() {
         m_lastSecond = current - 1;
     if (current > m_lastSecond) {
         ++m_lastSecond;
-        const QTime time = QDateTime::fromSecsSinceEpoch(m_lastSecond).time();
+        const QTime time = localTime(m_lastSecond);
         // A copy: a handler may arm another pattern. A handler may also end the window that
         // owns this clock, so nothing of it is touched once it is gone.
         const QMap<int, QString> patterns = m_patterns;
@@ -49,6 +49,19 @@ void RealTimeAlarm::deliverDue() {
         }
     }
     arm();
+}
+
+QTime RealTimeAlarm::localTime(qint64 second) {
+    // Each conversion looks at the system's time zone file. No zone changes its offset from UTC
+    // within a minute, so once a minute is enough.
+    const qint64 minute = second / 60;
+    if (minute != m_offsetMinute) {
+        m_offsetMinute = minute;
+        m_offset = QDateTime::fromSecsSinceEpoch(minute * 60).offsetFromUtc();
+    }
+    constexpr qint64 Day = 24 * 60 * 60;
+    const qint64 ofDay = ((second + m_offset) % Day + Day) % Day;
+    return QTime::fromMSecsSinceStartOfDay(static_cast<int>(ofDay * 1000));
 }
 
 void RealTimeAlarm::arm() {

@@ -29,9 +29,13 @@ public:
 
 private:
     void arm();
+    QTime localTime(qint64 second);
 
     std::function<qint64()> m_now;
     QMap<int, QString> m_patterns;
     qint64 m_lastSecond = 0;
+    // The offset of local time from UTC in the minute m_offsetMinute, counted from the epoch.
+    qint64 m_offsetMinute = -1;
+    int m_offset = 0;
     QTimer m_timer;
 };

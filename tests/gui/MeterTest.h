@@ -6,6 +6,7 @@
 #include "common/Keys.h"
 #include "meter/Form2.h"
 #include "meter/Form22.h"
+#include "meter/TickTimer.h"
 #include "tariffs/Form3.h"
 #include "tariffs/Form4.h"
 

@@ -2,6 +2,7 @@
 #include "platform/RealTimeAlarm.h"
 
 #include <QDateTime>
+#include <QScopeGuard>
 
 using namespace Qt::StringLiterals;
 
@@ -82,6 +83,41 @@ private slots:
         for (int i = 0; i < 100; ++i)
             alarm->deliverDue();
         QCOMPARE(m_events.size(), RealTimeAlarm::MaxCatchUpSeconds);
+    }
+
+    // The events carry the local time, also as the clocks go forward or back.
+    void followsTheTimeZoneThroughDaylightSavingChanges_data() {
+        QTest::addColumn<qint64>("change");
+        QTest::addColumn<QStringList>("times");
+        QTest::newRow("forward") << qint64(1'774'746'000)
+                                 << QStringList{u"02:59:58"_s, u"02:59:59"_s, u"04:00:00"_s,
+                                                u"04:00:01"_s};
+        QTest::newRow("back") << qint64(1'792'890'000)
+                              << QStringList{u"03:59:58"_s, u"03:59:59"_s, u"03:00:00"_s,
+                                             u"03:00:01"_s};
+    }
+    void followsTheTimeZoneThroughDaylightSavingChanges() {
+        QFETCH(qint64, change);
+        QFETCH(QStringList, times);
+        const QByteArray zone = qgetenv("TZ");
+        const bool hadZone = qEnvironmentVariableIsSet("TZ");
+        qputenv("TZ", "Europe/Helsinki");
+        const auto restore = qScopeGuard([&] {
+            if (hadZone)
+                qputenv("TZ", zone);
+            else
+                qunsetenv("TZ");
+        });
+        m_now = (change - 3) * 1000 + 500;
+        const std::unique_ptr<RealTimeAlarm> alarm(newAlarm());
+        alarm->setPattern(1, u"??:??:??"_s);
+        QStringList delivered;
+        for (int i = 0; i < times.size(); ++i) {
+            m_now += 1000;
+            alarm->deliverDue();
+            delivered << m_events.last().toString(u"hh:mm:ss");
+        }
+        QCOMPARE(delivered, times);
     }
 
     // The meter's tick lets pending events run, and one of them may end the meter, which owns
