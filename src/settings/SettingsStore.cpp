@@ -3,10 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QStandardPaths>
 #include <QThread>
 #include <cstdio>
+#include <sqlite3.h>
 
 namespace {
 
@@ -65,6 +67,34 @@ std::optional<QString> inspect(const QString& path) {
     return problem;
 }
 
+sqlite3* Handle(const QSqlDatabase& db) {
+    const QVariant handle = db.driver()->handle();
+    return qstrcmp(handle.typeName(), "sqlite3*") == 0
+               ? *static_cast<sqlite3* const*>(handle.constData())
+               : nullptr;
+}
+
+sqlite3_stmt* prepareSave(const QSqlDatabase& db) {
+    sqlite3_stmt* statement = nullptr;
+    sqlite3* handle = Handle(db);
+    if (!handle ||
+        sqlite3_prepare_v3(handle,
+                           "INSERT INTO settings (application, section, key, value) "
+                           "VALUES (?, ?, ?, ?) ON CONFLICT (application, section, key) "
+                           "DO UPDATE SET value = excluded.value",
+                           -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr) != SQLITE_OK)
+        return nullptr;
+    return statement;
+}
+
+// Binds a text for the one step that follows, without a copy. A null QString binds the empty
+// text, never SQL NULL, which the store refuses.
+void bindText(sqlite3_stmt* statement, int index, const QString& text) {
+    const void* data = text.isNull() ? static_cast<const void*>(u"") : text.constData();
+    sqlite3_bind_text16(statement, index, data, static_cast<int>(text.size() * sizeof(QChar)),
+                        SQLITE_STATIC);
+}
+
 } // namespace
 
 QString SettingsStore::configFolder() {
@@ -116,15 +146,16 @@ std::optional<QString> SettingsStore::open(const QString& path) {
                                   "('schema_version', '%1')")
                        .arg(SchemaVersion)) &&
             db.commit();
-        if (!ready) {
+        sqlite3_stmt* save = ready ? prepareSave(db) : nullptr;
+        if (!save) {
             db.close();
             q = QSqlQuery();
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(connection);
             return unreadableMessage(path);
         }
+        g_current.reset(new SettingsStore(path, connection, save));
     }
-    g_current.reset(new SettingsStore(path, connection));
     return std::nullopt;
 }
 
@@ -136,16 +167,12 @@ SettingsStore* SettingsStore::current() {
     return g_current.get();
 }
 
-SettingsStore::SettingsStore(const QString& path, const QString& connection)
-    : m_path(path), m_connection(connection) {
+SettingsStore::SettingsStore(const QString& path, const QString& connection, sqlite3_stmt* save)
+    : m_path(path), m_connection(connection), m_save(save) {
     const QSqlDatabase db = QSqlDatabase::database(m_connection);
     m_get = std::make_unique<QSqlQuery>(db);
     m_get->prepare(QStringLiteral(
         "SELECT value FROM settings WHERE application = ? AND section = ? AND key = ?"));
-    m_save = std::make_unique<QSqlQuery>(db);
-    m_save->prepare(QStringLiteral("INSERT INTO settings (application, section, key, value) "
-                                   "VALUES (?, ?, ?, ?) ON CONFLICT (application, section, key) "
-                                   "DO UPDATE SET value = excluded.value"));
     m_delete = std::make_unique<QSqlQuery>(db);
     m_delete->prepare(QStringLiteral("DELETE FROM settings WHERE application = ? AND section = ?"));
     m_section = std::make_unique<QSqlQuery>(db);
@@ -157,7 +184,7 @@ SettingsStore::SettingsStore(const QString& path, const QString& connection)
 
 SettingsStore::~SettingsStore() {
     m_get.reset();
-    m_save.reset();
+    sqlite3_finalize(m_save);
     m_delete.reset();
     m_section.reset();
     {
@@ -188,12 +215,14 @@ QString SettingsStore::get(const QString& application, const QString& section, c
 
 void SettingsStore::save(const QString& application, const QString& section, const QString& key,
                          const QString& value) {
-    m_save->bindValue(0, application);
-    m_save->bindValue(1, section);
-    m_save->bindValue(2, key);
-    // A null text would be bound as SQL NULL; the empty text is a value like any other.
-    m_save->bindValue(3, value.isNull() ? QStringLiteral("") : value);
-    exec(*m_save);
+    bindText(m_save, 1, application);
+    bindText(m_save, 2, section);
+    bindText(m_save, 3, key);
+    bindText(m_save, 4, value);
+    if (sqlite3_step(m_save) != SQLITE_DONE)
+        std::fprintf(stderr, "orvalin: settings store %s: %s\n", qPrintable(m_path),
+                     sqlite3_errmsg(sqlite3_db_handle(m_save)));
+    sqlite3_reset(m_save);
 }
 
 void SettingsStore::deleteSection(const QString& application, const QString& section) {

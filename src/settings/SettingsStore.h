@@ -7,6 +7,8 @@
 #include <memory>
 #include <optional>
 
+struct sqlite3_stmt;
+
 // The per-user settings store: text values addressed by application, section and key, kept in one
 // SQLite database. Every answered write is durable (WAL, synchronous=FULL); writes that belong
 // together go in one SettingsTransaction.
@@ -43,14 +45,16 @@ public:
     ~SettingsStore();
 
 private:
-    explicit SettingsStore(const QString& path, const QString& connection);
+    SettingsStore(const QString& path, const QString& connection, sqlite3_stmt* save);
     void exec(QSqlQuery& query) const;
 
     QString m_path;
     QString m_connection;
     int m_transactionDepth = 0;
     mutable std::unique_ptr<QSqlQuery> m_get;
-    std::unique_ptr<QSqlQuery> m_save;
+    // Writes go straight through SQLite: the log viewer's rewrite of a long log is hundreds of
+    // thousands of them, and Qt SQL's own work per statement costs as much as SQLite's.
+    sqlite3_stmt* m_save;
     std::unique_ptr<QSqlQuery> m_delete;
     mutable std::unique_ptr<QSqlQuery> m_section;
 };
