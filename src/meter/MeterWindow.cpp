@@ -132,11 +132,27 @@ std::optional<double> StoredEdge(const QString& key) {
     return ParseNumber(GetSetting(Keys::App, Keys::Asetukset, key, {}));
 }
 
-// A duration limit is met when each of its parts is "0" or the counter's very text.
+// A duration limit of 0 hours and 0 minutes is off.
+bool LimitSet(const QString& hours, const QString& minutes) {
+    return hours != Zero || minutes != Zero;
+}
+
+// A duration limit that is set is met when each of its parts is "0" or the counter's very text.
 bool LimitMatches(const QString& hours, const QString& minutes, const Label* hourCounter,
                   const Label* minuteCounter) {
-    return (hours == hourCounter->text() || hours == Zero) &&
+    return LimitSet(hours, minutes) && (hours == hourCounter->text() || hours == Zero) &&
            (minutes == minuteCounter->text() || minutes == Zero);
+}
+
+// Unit by unit, a set limit is reached also when the counters have passed it; a limit or counter
+// that is no whole number is never reached.
+bool LimitReachedByUnits(const QString& hours, const QString& minutes, const Label* hourCounter,
+                         const Label* minuteCounter) {
+    const std::optional<qint32> h = WholeNumberFromText(hourCounter->text());
+    const std::optional<qint32> L = WholeNumberFromText(hours);
+    const std::optional<qint32> m = WholeNumberFromText(minuteCounter->text());
+    const std::optional<qint32> N = WholeNumberFromText(minutes);
+    return LimitSet(hours, minutes) && h && L && m && N && *h >= *L && *m >= *N;
 }
 
 // A price limit that is no number is never reached, as a duration limit that is no number never
@@ -418,43 +434,27 @@ void MeterWindow::Yhteensä_Click() {
 
 void MeterWindow::CheckCallDuration() {
     const Form4& limits = form<Form4>();
-    const QString hours = limits.KestoTuntia->text();
-    const QString minutes = limits.KestoMinuuttia->text();
-    if (hours == Zero && minutes == Zero)
-        return;
-    if (KestoAlarmAcknowledged)
-        return;
-    if (LimitMatches(hours, minutes, KestoTunnit, KestoMinuutit))
+    if (!KestoAlarmAcknowledged &&
+        LimitMatches(limits.KestoTuntia->text(), limits.KestoMinuuttia->text(), KestoTunnit,
+                     KestoMinuutit))
         Raise(Timer3);
 }
 
 void MeterWindow::CheckTotalDuration() {
     const Form4& limits = form<Form4>();
-    const QString hours = limits.YhteensäTuntia->text();
-    const QString minutes = limits.YhteensäMinuuttia->text();
-    if (hours == Zero && minutes == Zero)
-        return;
-    if (YhteensäKestoAlarmAcknowledged)
-        return;
-    if (LimitMatches(hours, minutes, YhteensäTunnit, YhteensäMinuutit))
+    if (!YhteensäKestoAlarmAcknowledged &&
+        LimitMatches(limits.YhteensäTuntia->text(), limits.YhteensäMinuuttia->text(),
+                     YhteensäTunnit, YhteensäMinuutit))
         Raise(Timer4);
 }
 
 // Unit by unit, so that it also finds a limit the restored total had passed before the window
-// opened. A limit or counter that is no whole number is never reached.
+// opened.
 void MeterWindow::CheckTotalDurationByUnits() {
     const Form4& limits = form<Form4>();
-    const QString hours = limits.YhteensäTuntia->text();
-    const QString minutes = limits.YhteensäMinuuttia->text();
-    if (hours == Zero && minutes == Zero)
-        return;
-    if (YhteensäKestoAlarmAcknowledged)
-        return;
-    const std::optional<qint32> h = WholeNumberFromText(YhteensäTunnit->text());
-    const std::optional<qint32> L = WholeNumberFromText(hours);
-    const std::optional<qint32> m = WholeNumberFromText(YhteensäMinuutit->text());
-    const std::optional<qint32> N = WholeNumberFromText(minutes);
-    if (h && L && m && N && *h >= *L && *m >= *N)
+    if (!YhteensäKestoAlarmAcknowledged &&
+        LimitReachedByUnits(limits.YhteensäTuntia->text(), limits.YhteensäMinuuttia->text(),
+                            YhteensäTunnit, YhteensäMinuutit))
         Raise(Timer4);
 }
 

@@ -1,6 +1,7 @@
 # Two demo calls in two runs under a stored type-1 tariff (50 penni a call, 20 a minute on
 # weekdays 7-17, the provider's 5), each on a Tuesday at 10.00 with the clock ten times faster:
-# each 65-second call costs 1 markkaa, the two rows go under "0" and "1", and the totals add up.
+# each 65-second call costs 1 markkaa, the two rows go under "0" and "1", the totals add up, and a
+# third run's viewer opens on them and writes them back as they were.
 source "$(dirname "$0")/lib.sh" "$1"
 source "$(dirname "$0")/meter_lib.sh"
 FAKE_SPEED=10
@@ -36,4 +37,21 @@ call_on_tuesday
 e2e_expect "second call's price" "$(e2e_setting Hinta 1)" "1 markkaa"
 e2e_expect "total after two calls" "$(e2e_setting Asetukset "Kustannukset 2")" "2"
 e2e_expect "rows" "$(sqlite3 "$STORE" "SELECT count(*) FROM settings WHERE section = 'Kesto'")" 2
-echo "two calls of 1 markkaa logged under 0 and 1"
+before=$(sqlite3 "$STORE" "SELECT section, key, value FROM settings WHERE section IN
+    ('Päivämäärä', 'Kesto', 'Hinta') ORDER BY 1, 2")
+
+# A third run opens the viewer (Alt+P) and closes it with its Ok (Alt+O).
+e2e_start
+start=$(e2e_wait_window "Orvalin 1.0" 40)
+e2e_keys "$start" alt+p
+viewer=$(e2e_wait_window "Yhteyksien Tarkastelu")
+e2e_keys "$viewer" alt+o
+for i in $(seq 50); do
+    [ -z "$(meter_visible "Yhteyksien Tarkastelu")" ] && break
+    sleep 0.1
+done
+[ -z "$(meter_visible "Yhteyksien Tarkastelu")" ] || fail "the viewer did not close"
+after=$(sqlite3 "$STORE" "SELECT section, key, value FROM settings WHERE section IN
+    ('Päivämäärä', 'Kesto', 'Hinta') ORDER BY 1, 2")
+e2e_expect "the log after the viewer" "$after" "$before"
+echo "two calls of 1 markkaa logged under 0 and 1; the viewer kept them"
