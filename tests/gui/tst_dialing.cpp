@@ -1,11 +1,14 @@
 #include "WindowTest.h"
 #include "app/Form1.h"
 #include "app/Globals.h"
+#include "app/Program.h"
 #include "common/FormRegistry.h"
 #include "common/Keys.h"
 #include "dialup/Form5.h"
 #include "meter/Form2.h"
 #include "meter/Form22.h"
+#include "settings/SettingsStore.h"
+#include "tariffs/Form4.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -35,9 +38,15 @@ Form5* dialingWindow() {
 
 } // namespace
 
+// The start-up window, and the call it dials.
 class DialingTest : public WindowTest {
     Q_OBJECT
 private:
+    Form1& load() {
+        platform().dialer.entries = {u"Koti"_s, u"Työ"_s, u"Mökki"_s};
+        return form<Form1>();
+    }
+
     // The start-up window shown, with the second entry chosen and both fields filled.
     Form1& start(const QString& wait = {}) {
         if (!wait.isEmpty())
@@ -84,12 +93,151 @@ private:
         QCOMPARE(window.Text2->text() + u'/' + window.Text3->text(), u"matti/salainen"_s);
     }
 
+    static bool fileHolds(const QString& path, const QByteArray& text) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) && file.readAll().contains(text);
+    }
+
 private slots:
+    void opensWithItsCaptionControlsAndPlaces() {
+        Form1& window = load();
+        QCOMPARE(window.windowTitle(), u"Orvalin 1.0"_s);
+        QCOMPARE(
+            QStringList({window.Command1->text(), window.Command3->text(), window.Command4->text(),
+                         window.Label1->text(), window.Label2->text(), window.Label3->text()}),
+            (QStringList{u"&Ota Yhteys"_s, u"&Asetukset"_s, u"&Päiväkirja"_s, u"Yhteys:"_s,
+                         u"Käyttäjä:"_s, u"Salasana:"_s}));
+        // 15 twips to the pixel on the 96-dpi test screen.
+        QCOMPARE(window.size(), QSize(395, 172));
+        QCOMPARE(window.Combo1->geometry(), QRect(112, 36, 153, 21));
+        QCOMPARE(window.Command1->geometry(), QRect(284, 144, 93, 21));
+        QCOMPARE(window.Text3->echoMode(), QLineEdit::Password);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.Combo1->setFocus();
+        const QList<QWidget*> order = {window.Text2, window.Text3, window.Command1, window.Command3,
+                                       window.Command4};
+        for (QWidget* next : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+    }
+
+    void restoresTheStoredEntry_data() {
+        QTest::addColumn<QStringList>("phonebook");
+        textColumns({"index", "shown", "storedAfter"});
+        const QStringList book = {u"Koti"_s, u"Työ"_s, u"Mökki"_s};
+        QTest::newRow("nothing stored") << book << u"<absent>"_s << u"Koti"_s << u"0"_s;
+        QTest::newRow("third entry") << book << u"2"_s << u"Mökki"_s << u"2"_s;
+        QTest::newRow("none chosen") << book << u"-1"_s << u""_s << u"-1"_s;
+        QTest::newRow("beyond the list") << book << u"7"_s << u"Koti"_s << u"0"_s;
+        QTest::newRow("below the list") << book << u"-5"_s << u"Koti"_s << u"0"_s;
+        QTest::newRow("not a number") << book << u"kolme"_s << u"Koti"_s << u"0"_s;
+        QTest::newRow("an empty phonebook")
+            << QStringList() << u"<absent>"_s << u""_s << u"<absent>"_s;
+    }
+    void restoresTheStoredEntry() {
+        QFETCH(QStringList, phonebook);
+        QFETCH(QString, index);
+        if (index != u"<absent>")
+            store(Keys::Asetukset, Keys::Palveluntarjoaja2, index);
+        platform().dialer.entries = phonebook;
+        const Form1& window = form<Form1>();
+        QCOMPARE(window.Combo1->count(), phonebook.size());
+        QCOMPARE(window.Combo1->currentText(), cell("shown"));
+        QCOMPARE(stored(Keys::Asetukset, Keys::Palveluntarjoaja2), cell("storedAfter"));
+    }
+
+    void typedTextThatNamesNoEntryStoresMinusOneAndIsNotAdded() {
+        Form1& window = load();
+        window.show();
+        window.Combo1->lineEdit()->selectAll();
+        QTest::keyClicks(window.Combo1->lineEdit(), u"Muu"_s);
+        QTest::keyClick(window.Combo1->lineEdit(), Qt::Key_Return);
+        QCOMPARE(stored(Keys::Asetukset, Keys::Palveluntarjoaja2), u"-1"_s);
+        QCOMPARE(window.Combo1->count(), 3);
+        window.Combo1->setCurrentIndex(1);
+        QCOMPARE(stored(Keys::Asetukset, Keys::Palveluntarjoaja2), u"1"_s);
+    }
+
+    void storesTheUserNameOnEveryKeystrokeAndNeverThePassword() {
+        store(Keys::Asetukset, Keys::Käyttäjä, u"matti"_s);
+        Form1& window = load();
+        window.show();
+        QCOMPARE(window.Text2->text(), u"matti"_s);
+        QTest::keyClick(window.Text2, Qt::Key_Backspace);
+        QCOMPARE(stored(Keys::Asetukset, Keys::Käyttäjä), u"matt"_s);
+        window.Text2->selectAll();
+        QTest::keyClick(window.Text2, Qt::Key_Delete);
+        QCOMPARE(stored(Keys::Asetukset, Keys::Käyttäjä), QString());
+        QTest::keyClicks(window.Text3, u"salainen"_s);
+        unloadAll();
+        QCOMPARE(form<Form1>().Text2->text() + form<Form1>().Text3->text(), QString());
+        QVERIFY(!fileHolds(storePath(), "salainen"));
+    }
+
+    void loadsTheHiddenWindowsAndStoresPortAndType() {
+        load();
+        const QStringList loaded = FormRegistry::instance().loadedNames();
+        for (const char* name : {"Form1", "FrmTyyppi1", "FrmTyyppi2", "Form3", "Form4", "Form7"})
+            QVERIFY2(loaded.contains(QLatin1String(name)), name);
+        QCOMPARE(stored(Keys::Asetukset, Keys::Portti), u"1"_s);
+        QCOMPARE(stored(Keys::Asetukset, Keys::Tyyppi), u"Tyyppi 1"_s);
+        QVERIFY(!form<Form4>().isVisible());
+    }
+
+    void closingTheWindowClosesEveryWindowAndEndsTheProgram() {
+        Form1& window = load();
+        window.show();
+        form<Form22>();
+        QSignalSpy end(&FormRegistry::instance(), &FormRegistry::allUnloaded);
+        window.close();
+        QCOMPARE(end.count(), 1);
+        QVERIFY(FormRegistry::instance().loadedNames().isEmpty());
+    }
+
+    void asetuksetShowsTheSettingsWindowModeless() {
+        Form1& window = load();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
+        // An access key presses its button the way a click does, with the button's short delay.
+        QTRY_VERIFY(form<Form4>().isVisible());
+        QVERIFY(!form<Form4>().isModal());
+    }
+
+    // A second copy, or a store the program cannot use, ends the start before any window, and
+    // leaves the store as it was.
+    void aRunThatCannotStartSaysWhyAndTouchesNothing_data() {
+        QTest::addColumn<bool>("secondCopy");
+        QTest::newRow("a second copy") << true;
+        QTest::newRow("a damaged store") << false;
+    }
+    void aRunThatCannotStartSaysWhyAndTouchesNothing() {
+        QFETCH(bool, secondCopy);
+        SettingsStore::close();
+        QFile file(storePath());
+        const QByteArray garbage("Tämä ei ole asetustiedosto.\n");
+        if (secondCopy) {
+            QFile::remove(storePath());
+            platform().instance.running = true;
+        } else {
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(garbage);
+            file.close();
+        }
+        QVERIFY(!StartProgram(storePath()));
+        const QString why = secondCopy ? u"Ohjelmasta voi käynnistää vain yhden kopion."_s
+                                       : platform().messageBoxes.texts().value(0);
+        QCOMPARE(platform().messageBoxes.seen(), QStringList{u"Critical: "_s + why});
+        QVERIFY(secondCopy || why.contains(storePath()));
+        QVERIFY(FormRegistry::instance().loadedNames().isEmpty());
+        QCOMPARE(QFile::exists(storePath()), !secondCopy);
+        QVERIFY(secondCopy || fileHolds(storePath(), garbage));
+    }
+
     void anEmptyFieldIsReportedAndGetsTheFocus_data() {
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<QString>("message");
+        textColumns({"entry", "user", "password", "message"});
         QTest::addColumn<int>("field");
         const QString noEntry = u"Valitse käytettävä yhteys."_s;
         QTest::newRow("no entry") << u""_s << u"matti"_s << u"salainen"_s << noEntry << 0;
@@ -100,24 +248,16 @@ private slots:
             << u"Koti"_s << u"matti"_s << u""_s << u"Kirjoita salasana."_s << 2;
     }
     void anEmptyFieldIsReportedAndGetsTheFocus() {
-        QFETCH(QString, entry);
-        QFETCH(QString, user);
-        QFETCH(QString, password);
-        QFETCH(QString, message);
         QFETCH(int, field);
         Form1& window = start(u"7"_s);
-        window.Combo1->setEditText(entry);
-        window.Text2->setText(user);
-        window.Text3->setText(password);
+        window.Combo1->setEditText(cell("entry"));
+        window.Text2->setText(cell("user"));
+        window.Text3->setText(cell("password"));
         QVERIFY(QTest::qWaitForWindowActive(&window));
 
         QTest::mouseClick(window.Command1, Qt::LeftButton);
 
-        QCOMPARE(platform().messageBoxes.texts(), QStringList{message});
-        const Message& shown = platform().messageBoxes.shown.first();
-        QCOMPARE(shown.icon, Message::Icon::Information);
-        QCOMPARE(shown.buttons, Message::Buttons::Ok);
-        QVERIFY(!shown.systemModal);
+        QCOMPARE(platform().messageBoxes.seen(), QStringList{u"Information: "_s + cell("message")});
         const QList<QWidget*> fields = {window.Combo1, window.Text2, window.Text3};
         QCOMPARE(QApplication::focusWidget(), fields[field]);
         QVERIFY(platform().dialer.calls.isEmpty());
@@ -141,9 +281,7 @@ private slots:
         QCOMPARE(dialing.windowTitle(), u"ÄÄNEKOSKI ÖÖ"_s);
         QVERIFY(dialing.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QCOMPARE(OdotetaanSekunnit, 5);
-        QFile file(storePath());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(!file.readAll().contains("salainen"));
+        QVERIFY(!fileHolds(storePath(), "salainen"));
 
         // 15 twips to the pixel on the 96-dpi test screen.
         const QList<std::tuple<Label*, QString, QPoint>> labels = {
@@ -176,8 +314,7 @@ private slots:
 
     void eachStateGivesItsLineOnTop_data() {
         QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<QString>("line");
+        textColumns({"state", "line"});
         QTest::newRow("port opened") << 1 << u"Port Opened"_s << u"Portti Avattu"_s;
         QTest::newRow("connect device") << 2 << u"Connect Device"_s << u"Kytketään Laite"_s;
         QTest::newRow("device connected") << 3 << u"Device Connected"_s << u"Laite Kytketty"_s;
@@ -193,13 +330,10 @@ private slots:
             << 0 << u"open port"_s << u"0 open port [ Ilmoita ohjelman tekijälle ]"_s;
     }
     void eachStateGivesItsLineOnTop() {
-        QFETCH(int, code);
-        QFETCH(QString, state);
-        QFETCH(QString, line);
         Form5& dialing = press(start());
         report(0, u"Open Port"_s);
-        report(code, state);
-        QCOMPARE(lines(dialing.List1), (QStringList{line, u"Avataan Portti"_s}));
+        report(cell<int>("code"), cell("state"));
+        QCOMPARE(lines(dialing.List1), (QStringList{cell("line"), u"Avataan Portti"_s}));
         QVERIFY(platform().messageBoxes.shown.isEmpty());
         QVERIFY(dialing.isVisible());
         QVERIFY(!dialing.Timer1->isActive());
@@ -210,11 +344,9 @@ private slots:
     // The countdown runs from the wait stored when the user pressed the button; at zero the
     // list empties and the next attempt dials. Another busy line restarts the full wait.
     void busyOrNoAnswerCountsDownFromTheStoredWaitAndRedials_data() {
-        QTest::addColumn<QString>("wait");
-        QTest::addColumn<QString>("state");
+        textColumns({"wait", "state"});
         QTest::addColumn<int>("countdown");
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("status");
+        textColumns({"line", "status"});
         const QString busyLine = u"Linja On Varattu"_s;
         const QString busyStatus = u"Linja oli varattu..."_s;
         QTest::newRow("busy, three seconds") << u"3"_s << Busy << 3 << busyLine << busyStatus;
@@ -231,18 +363,16 @@ private slots:
     }
     void busyOrNoAnswerCountsDownFromTheStoredWaitAndRedials() {
         QFETCH(QString, wait);
-        QFETCH(QString, state);
         QFETCH(int, countdown);
-        QFETCH(QString, line);
         QFETCH(QString, status);
         if (wait != u"<absent>")
             store(Keys::Asetukset, Keys::Odotetaan, wait);
         Form5& dialing = press(start());
         report(0, u"Open Port"_s);
-        report(StateDisconnected, state);
+        report(StateDisconnected, cell("state"));
         QCOMPARE(dialing.lblOdotetaan->text(), QString::number(countdown));
         QCOMPARE(dialing.Label3->text(), status);
-        QCOMPARE(lines(dialing.List1), (QStringList{line, u"Avataan Portti"_s}));
+        QCOMPARE(lines(dialing.List1), (QStringList{cell("line"), u"Avataan Portti"_s}));
         QVERIFY(dialing.Timer1->isActive());
         countDown(dialing, countdown - 1);
         QCOMPARE(dialing.lblOdotetaan->text(), u"1"_s);
@@ -301,11 +431,10 @@ private slots:
     }
     void cancellingHangsUpAndLaterReportsDoNothing() {
         QFETCH(QString, how);
-        QFETCH(bool, countingDown);
         Form1& window = start(u"3"_s);
         QPointer<Form5> dialing = &press(window);
         report(0, u"Open Port"_s);
-        if (countingDown) {
+        if (cell<bool>("countingDown")) {
             report(StateDisconnected, Busy);
             dialing->Timer1_Timer();
         }
@@ -348,9 +477,7 @@ private slots:
     }
 
     void aFailureShowsItsErrorAndReturnsToTheStartWindow_data() {
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("leftLine");
+        textColumns({"state", "message", "leftLine"});
         QTest::newRow("no carrier")
             << u"Disconnected - No Carrier"_s << u"Yhteys katkesi."_s << QString();
         QTest::newRow("disconnected") << u"Disconnected"_s << u"Yhteys katkesi."_s << QString();
@@ -362,8 +489,6 @@ private slots:
             << u"Numerossa Vastasi Äänipuhelin"_s;
     }
     void aFailureShowsItsErrorAndReturnsToTheStartWindow() {
-        QFETCH(QString, state);
-        QFETCH(QString, message);
         QFETCH(QString, leftLine);
         Form1& window = start(u"3"_s);
         QPointer<Form5> dialing = &press(window);
@@ -372,12 +497,10 @@ private slots:
         countDown(*dialing, 3);
         report(0, u"Open Port"_s);
 
-        report(StateDisconnected, state);
+        report(StateDisconnected, cell("state"));
 
-        QCOMPARE(platform().messageBoxes.texts(), QStringList{message});
-        const Message& shown = platform().messageBoxes.shown.first();
-        QCOMPARE(shown.icon, Message::Icon::Critical);
-        QVERIFY(shown.systemModal);
+        QCOMPARE(platform().messageBoxes.seen(),
+                 QStringList{u"Critical, system modal: "_s + cell("message")});
         verifyStartWindowAsTheUserLeftIt();
         QTRY_VERIFY(dialing.isNull());
         QCOMPARE(platform().dialer.dialCount(), 2);
@@ -405,20 +528,18 @@ private slots:
     }
 
     void aConnectionOpensTheMeterOfTheStoredType_data() {
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<QString>("meter");
+        textColumns({"type", "meter"});
         QTest::newRow("type 1") << u"Tyyppi 1"_s << u"Form2"_s;
         QTest::newRow("type 2") << u"Tyyppi 2"_s << u"Form22"_s;
         QTest::newRow("an unknown type") << u"Tyyppi 3"_s << u"Form2"_s;
         QTest::newRow("no type") << u""_s << u"Form2"_s;
     }
     void aConnectionOpensTheMeterOfTheStoredType() {
-        QFETCH(QString, type);
         QFETCH(QString, meter);
         platform().env.folder = u"/usr/share/orvalin"_s;
         QPointer<Form5> dialing = &press(start());
         // Changed behind the program's back, after the settings window stored its own.
-        store(Keys::Asetukset, Keys::Tyyppi, type);
+        store(Keys::Asetukset, Keys::Tyyppi, cell("type"));
         report(6, u"Logon Network"_s);
 
         finish(8192);
@@ -447,10 +568,9 @@ private slots:
         QTest::newRow("one past connected") << 8193 + 1;
     }
     void aDoneThatIsNotConnectedChangesNothing() {
-        QFETCH(int, code);
         Form5& dialing = press(start());
         report(0, u"Open Port"_s);
-        finish(code);
+        finish(cell<int>("code"));
         QCOMPARE(dialingWindow(), &dialing);
         QVERIFY(dialing.isVisible());
         QCOMPARE(lines(dialing.List1), QStringList{u"Avataan Portti"_s});

@@ -95,9 +95,7 @@ private slots:
     }
 
     void carriesIntoTheNextUnit_data() {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("counters");
+        textColumns({"before", "shown", "counters"});
         QTest::newRow("a minute") << u"00:00:59"_s << u"00:01:00"_s << u"00:1:00"_s;
         QTest::newRow("an hour") << u"00:59:59"_s << u"01:00:00"_s << u"1:00:00"_s;
         QTest::newRow("ten hours") << u"9:59:59"_s << u"10:00:00"_s << u"10:00:00"_s;
@@ -105,11 +103,9 @@ private slots:
         QTest::newRow("the end of the count") << u"999:59:59"_s << u"00:00:00"_s << u"00:00:00"_s;
     }
     void carriesIntoTheNextUnit() {
-        QFETCH(QString, before);
         QFETCH(QString, shown);
-        QFETCH(QString, counters);
         MeterWindow& meter = openMeterOn();
-        const QStringList start = before.split(u':');
+        const QStringList start = cell("before").split(u':');
         setDuration(meter.KestoTunnit, meter.KestoMinuutit, meter.KestoSekunnit, start);
         setDuration(meter.YhteensäTunnit, meter.YhteensäMinuutit, meter.YhteensäSekunnit, start);
         tick();
@@ -118,20 +114,15 @@ private slots:
         for (const auto& [h, m, s] :
              {std::tuple{meter.KestoTunnit, meter.KestoMinuutit, meter.KestoSekunnit},
               {meter.YhteensäTunnit, meter.YhteensäMinuutit, meter.YhteensäSekunnit}})
-            QCOMPARE(h->text() + u':' + m->text() + u':' + s->text(), counters);
+            QCOMPARE(h->text() + u':' + m->text() + u':' + s->text(), cell("counters"));
         tick();
         QCOMPARE(meter.Kesto->text().right(3), u":01"_s);
     }
 
     // Saturday, so that no call is charged at the opening.
     void restoresTheTotalsAsStored_data() {
-        QTest::addColumn<QString>("duration");
-        QTest::addColumn<QString>("atOpen");
-        QTest::addColumn<QString>("afterATick");
-        QTest::addColumn<QString>("penni");
-        QTest::addColumn<QString>("markka");
-        QTest::addColumn<QString>("shownCost");
-        QTest::addColumn<QString>("penniAfterOpen");
+        textColumns(
+            {"duration", "atOpen", "afterATick", "penni", "markka", "shownCost", "penniAfterOpen"});
         QTest::newRow("two-digit texts, one decimal")
             << u"05:07:09"_s << u"05:07:09"_s << u"05:07:10"_s << u"1230"_s << u"12,3"_s
             << u"12,3 markkaa"_s << u"1230"_s;
@@ -154,28 +145,21 @@ private slots:
             << u"0 markkaa"_s << u"0"_s;
     }
     void restoresTheTotalsAsStored() {
-        QFETCH(QString, duration);
-        QFETCH(QString, atOpen);
-        QFETCH(QString, afterATick);
-        QFETCH(QString, penni);
-        QFETCH(QString, markka);
-        QFETCH(QString, shownCost);
-        QFETCH(QString, penniAfterOpen);
-        storeTotal(duration);
-        store(Keys::Asetukset, Keys::Kustannukset1, penni);
-        store(Keys::Asetukset, Keys::Kustannukset2, markka);
+        storeTotal(cell("duration"));
+        store(Keys::Asetukset, Keys::Kustannukset1, cell("penni"));
+        store(Keys::Asetukset, Keys::Kustannukset2, cell("markka"));
         setClock(u"lauantai"_s, u"10"_s);
         MeterWindow& meter = openMeterOn();
-        QCOMPARE(meter.Yhteensä->text(), atOpen);
-        QCOMPARE(meter.KustannuksetYhteensä->text(), shownCost);
+        QCOMPARE(meter.Yhteensä->text(), cell("atOpen"));
+        QCOMPARE(meter.KustannuksetYhteensä->text(), cell("shownCost"));
         // The whole text shows, however long the price grows.
         QVERIFY(meter.KustannuksetYhteensä->width() >=
                 meter.KustannuksetYhteensä->sizeHint().width());
         QVERIFY(meter.KustannuksetYhteensä->geometry().right() < meter.width());
-        QCOMPARE(meter.Kustannukset1->text(), penniAfterOpen);
+        QCOMPARE(meter.Kustannukset1->text(), cell("penniAfterOpen"));
         QCOMPARE(meter.Kustannukset->text(), u"0 markkaa"_s);
         tick();
-        QCOMPARE(meter.Yhteensä->text(), afterATick);
+        QCOMPARE(meter.Yhteensä->text(), cell("afterATick"));
         QCOMPARE(meter.Kesto->text(), u"00:00:01"_s);
     }
 
@@ -183,10 +167,7 @@ private slots:
     // the clock moving on. The total goes up by as much as the call.
     void chargesTheCallAndEveryBegunMinute_data() {
         QTest::addColumn<CallSetup>("setup");
-        QTest::addColumn<QString>("start");
-        QTest::addColumn<QString>("total");
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("markka");
+        textColumns({"start", "total", "steps", "markka"});
         QTest::addColumn<int>("unknownDays");
         const CallSetup t1 = tuesdayCall();
         const CallSetup t2 = type2Call();
@@ -236,16 +217,14 @@ private slots:
             << t2 << u"/10"_s << u""_s << u"61=85"_s << u"0,85 markkaa"_s << 0;
     }
     void chargesTheCallAndEveryBegunMinute() {
-        QFETCH(CallSetup, setup);
         QFETCH(QString, start);
         QFETCH(QString, total);
-        QFETCH(QString, steps);
         QFETCH(QString, markka);
         QFETCH(int, unknownDays);
         store(Keys::Asetukset, Keys::Kustannukset1, total);
         setClock(start.section(u'/', 0, 0), start.section(u'/', 1));
-        MeterWindow& meter = openMeterOn(setup);
-        for (const QString& step : steps.split(u' ')) {
+        MeterWindow& meter = openMeterOn(cell<CallSetup>("setup"));
+        for (const QString& step : cell("steps").split(u' ')) {
             if (step.startsWith(u'@')) {
                 setClock(step.mid(1).section(u'/', 0, 0), step.section(u'/', 1));
                 continue;
@@ -282,8 +261,7 @@ private slots:
     }
 
     void restoresThePositionWithinTheScreen_data() {
-        QTest::addColumn<QString>("top");
-        QTest::addColumn<QString>("left");
+        textColumns({"top", "left"});
         // Kept where the window keeps its design place.
         QTest::addColumn<int>("y");
         QTest::addColumn<int>("x");
@@ -297,12 +275,10 @@ private slots:
         QTest::newRow("no numbers") << u"ylhäällä"_s << u"1e3"_s << Kept << Kept;
     }
     void restoresThePositionWithinTheScreen() {
-        QFETCH(QString, top);
-        QFETCH(QString, left);
         QFETCH(int, y);
         QFETCH(int, x);
-        store(Keys::Asetukset, Keys::Top, top);
-        store(Keys::Asetukset, Keys::Left, left);
+        store(Keys::Asetukset, Keys::Top, cell("top"));
+        store(Keys::Asetukset, Keys::Left, cell("left"));
         MeterWindow& meter = openMeterOn();
         const QPoint design = meter.pos();
         meter.Timer7_Timer();
@@ -347,20 +323,16 @@ private slots:
         QTest::addColumn<CallSetup>("setup");
         QTest::addColumn<bool>("byStartWindow");
         QTest::addColumn<int>("ticks");
-        QTest::addColumn<QString>("penni");
-        QTest::addColumn<QString>("markka");
+        textColumns({"penni", "markka"});
         QTest::newRow("type 1, title bar") << tuesdayCall() << false << 7 << u"75"_s << u"0,75"_s;
         QTest::newRow("type 1, start-up window closed")
             << tuesdayCall() << true << 3 << u"75"_s << u"0,75"_s;
         QTest::newRow("type 2, title bar") << type2Call() << false << 2 << u"67,5"_s << u"0,67"_s;
     }
     void closingLogsStoresSummarisesAndEndsTheRun() {
-        QFETCH(CallSetup, setup);
-        QFETCH(bool, byStartWindow);
         QFETCH(int, ticks);
-        QFETCH(QString, penni);
         QFETCH(QString, markka);
-        MeterWindow& meter = openMeterOn(setup);
+        MeterWindow& meter = openMeterOn(cell<CallSetup>("setup"));
         QVERIFY(QTest::qWaitForWindowExposed(&meter));
         tick(ticks);
         const QString duration = u"00:00:0"_s + QString::number(ticks);
@@ -381,7 +353,7 @@ private slots:
             platform().alarm().fire(1);
             clockStopped = meter.Kesto->text() == duration && !meter.Timer5->isActive();
         };
-        if (byStartWindow)
+        if (cell<bool>("byStartWindow"))
             form<Form1>().close();
         else
             meter.close();
@@ -393,8 +365,8 @@ private slots:
         QVERIFY(shown.systemModal);
         QCOMPARE(row, (QStringList{u"6. joulukuuta 2026"_s, duration, cost}));
         // The window's outer edges, in twips.
-        QCOMPARE(storedWhileShown, (QStringList{u"00"_s, u"00"_s, duration.right(2), penni, markka,
-                                                QString::number(meter.pos().x() * 15),
+        QCOMPARE(storedWhileShown, (QStringList{u"00"_s, u"00"_s, duration.right(2), cell("penni"),
+                                                markka, QString::number(meter.pos().x() * 15),
                                                 QString::number(meter.pos().y() * 15)}));
         QVERIFY(meterHidden);
         QVERIFY(clockStopped);

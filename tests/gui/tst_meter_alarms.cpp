@@ -54,9 +54,7 @@ private slots:
     }
 
     void aCallLimitIsMetByTheCountersTexts_data() {
-        QTest::addColumn<QString>("hours");
-        QTest::addColumn<QString>("minutes");
-        QTest::addColumn<QString>("before");
+        textColumns({"hours", "minutes", "before"});
         QTest::addColumn<bool>("met");
         QTest::newRow("0 h 1 min at 00:01:00") << u"0"_s << u"1"_s << u"0:0:59"_s << true;
         QTest::newRow("0 h 1 min again at 01:01:00") << u"0"_s << u"1"_s << u"1:0:59"_s << true;
@@ -75,24 +73,18 @@ private slots:
             << u"yksi"_s << u"0"_s << u"0:59:59"_s << false;
     }
     void aCallLimitIsMetByTheCountersTexts() {
-        QFETCH(QString, hours);
-        QFETCH(QString, minutes);
-        QFETCH(QString, before);
-        QFETCH(bool, met);
-        MeterWindow& meter = openMeterOn({.kestoTuntia = hours, .kestoMinuuttia = minutes});
-        setCall(meter, before);
+        MeterWindow& meter =
+            openMeterOn({.kestoTuntia = cell("hours"), .kestoMinuuttia = cell("minutes")});
+        setCall(meter, cell("before"));
         QCOMPARE(raised(meter), QString());
         tick();
-        QCOMPARE(raised(meter), met ? u"3S"_s : QString());
+        QCOMPARE(raised(meter), cell<bool>("met") ? u"3S"_s : QString());
     }
 
     // Type 1 checks the total unit by unit already while the window opens and at every change;
     // type 2 only at a click on the total, and at a minute that meets the limit by its text.
     void theTotalIsCheckedUnitByUnit_data() {
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<QString>("total");
-        QTest::addColumn<QString>("hours");
-        QTest::addColumn<QString>("minutes");
+        textColumns({"type", "total", "hours", "minutes"});
         QTest::addColumn<bool>("met");
         const QString t1 = Keys::Tyyppi1;
         const QString t2 = Keys::Tyyppi2;
@@ -114,12 +106,10 @@ private slots:
     }
     void theTotalIsCheckedUnitByUnit() {
         QFETCH(QString, type);
-        QFETCH(QString, total);
-        QFETCH(QString, hours);
-        QFETCH(QString, minutes);
         QFETCH(bool, met);
-        storeTotal(total);
-        startProgram({.type = type, .yhteensäTuntia = hours, .yhteensäMinuuttia = minutes});
+        storeTotal(cell("total"));
+        startProgram(
+            {.type = type, .yhteensäTuntia = cell("hours"), .yhteensäMinuuttia = cell("minutes")});
         MeterWindow& meter =
             type == Keys::Tyyppi1 ? static_cast<MeterWindow&>(form<Form2>()) : form<Form22>();
         const QString whenMet = met ? u"4S"_s : QString();
@@ -220,7 +210,6 @@ private slots:
     }
     void aCaptionClickedBeforeTheLimitKeepsItsAlarmDownForTheRun() {
         QFETCH(int, caption);
-        QFETCH(QString, stillRaised);
         MeterWindow& meter = openMeterOn({.puhelu = u"100"_s,
                                           .arkisin1 = u"100"_s,
                                           .yhteensäMinuuttia = u"1"_s,
@@ -233,15 +222,14 @@ private slots:
                           Qt::LeftButton);
         tick(61);
         QCOMPARE(meter.KustannuksetPenniä->text(), u"300"_s);
-        QCOMPARE(raised(meter), stillRaised);
+        QCOMPARE(raised(meter), cell("stillRaised"));
         QCOMPARE(HintaAlarmAcknowledged, caption == 5);
         QCOMPARE(YhteensäHintaAlarmAcknowledged, caption == 7);
         QCOMPARE(YhteensäKestoAlarmAcknowledged, caption == 3);
     }
 
     void thePerCallPriceLimitIsReachedInWholeMarkka_data() {
-        QTest::addColumn<QString>("limit");
-        QTest::addColumn<QString>("puhelu");
+        textColumns({"limit", "puhelu"});
         QTest::addColumn<bool>("atOpen");
         QTest::addColumn<bool>("afterAMinute");
         QTest::newRow("999 penni, then 1000") << u"10"_s << u"999"_s << false << true;
@@ -251,13 +239,10 @@ private slots:
         QTest::newRow("a limit that is no number") << u"kymmenen"_s << u"5000"_s << false << false;
     }
     void thePerCallPriceLimitIsReachedInWholeMarkka() {
-        QFETCH(QString, limit);
-        QFETCH(QString, puhelu);
-        QFETCH(bool, atOpen);
         QFETCH(bool, afterAMinute);
-        MeterWindow& meter =
-            openMeterOn({.puhelu = puhelu, .arkisin1 = u"1"_s, .yhteydenHinta = limit});
-        QCOMPARE(meter.Timer1->isActive(), atOpen);
+        MeterWindow& meter = openMeterOn(
+            {.puhelu = cell("puhelu"), .arkisin1 = u"1"_s, .yhteydenHinta = cell("limit")});
+        QCOMPARE(meter.Timer1->isActive(), cell<bool>("atOpen"));
         tick();
         QCOMPARE(raised(meter), afterAMinute ? u"1S"_s : QString());
         if (afterAMinute) {
@@ -268,17 +253,14 @@ private slots:
     }
 
     void theTotalPriceLimitSeesTheNewTotal_data() {
-        QTest::addColumn<QString>("puhelu");
-        QTest::addColumn<QString>("raisedAtOpen");
+        textColumns({"puhelu", "raisedAtOpen"});
         QTest::newRow("the charge reaches it") << u"50"_s << u"2S"_s;
         QTest::newRow("the charge falls short") << u"49,9"_s << QString();
     }
     void theTotalPriceLimitSeesTheNewTotal() {
-        QFETCH(QString, puhelu);
-        QFETCH(QString, raisedAtOpen);
         store(Keys::Asetukset, Keys::Kustannukset1, u"150"_s);
-        startProgram({.puhelu = puhelu, .hinnatYhteensä = u"2"_s});
-        QCOMPARE(raised(form<Form2>()), raisedAtOpen);
+        startProgram({.puhelu = cell("puhelu"), .hinnatYhteensä = u"2"_s});
+        QCOMPARE(raised(form<Form2>()), cell("raisedAtOpen"));
     }
 
     // The flashing the alarms use on Linux: the window's own background, lit once a second.

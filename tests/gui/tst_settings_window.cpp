@@ -129,21 +129,16 @@ private slots:
     }
 
     void thePortAndTheTypeAreChosenFromTheStore_data() {
-        QTest::addColumn<QString>("port");
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<QString>("shownPort");
-        QTest::addColumn<QString>("shownType");
+        textColumns({"port", "type", "shownPort", "shownType"});
         QTest::newRow("stored ones") << u"3"_s << u"Tyyppi 2"_s << u"3"_s << u"Tyyppi 2"_s;
         QTest::newRow("no such port or type") << u"7"_s << u"Tyyppi 3"_s << u"1"_s << u"Tyyppi 1"_s;
     }
     void thePortAndTheTypeAreChosenFromTheStore() {
-        QFETCH(QString, port);
-        QFETCH(QString, type);
         QFETCH(QString, shownPort);
         QFETCH(QString, shownType);
         storeTariffs();
-        store(Keys::Asetukset, Keys::Portti, port);
-        store(Keys::Asetukset, Keys::Tyyppi, type);
+        store(Keys::Asetukset, Keys::Portti, cell("port"));
+        store(Keys::Asetukset, Keys::Tyyppi, cell("type"));
         Form4& window = form<Form4>();
         QCOMPARE(window.Combo1->currentText(), shownPort);
         QCOMPARE(stored(Keys::Asetukset, Keys::Portti), shownPort);
@@ -155,14 +150,9 @@ private slots:
     // The settings store a limit at every change; the provider's charge and the editors'
     // amounts wait for "&Ok", though an editor writes what it loaded back once.
     void aSpinnerStartsFromTheStoredValueAndStepsWithinItsRange_data() {
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("typed");
+        textColumns({"section", "key", "value", "shown", "typed"});
         QTest::addColumn<int>("clicks"); // up when positive, down when negative
-        QTest::addColumn<QString>("afterClicks");
-        QTest::addColumn<QString>("storedAfter");
+        textColumns({"afterClicks", "storedAfter"});
         const QString s = Keys::Asetukset;
         const QString t1 = Keys::Tyyppi1;
         const QString t2 = Keys::Tyyppi2;
@@ -224,21 +214,18 @@ private slots:
         QFETCH(QString, section);
         QFETCH(QString, key);
         QFETCH(QString, value);
-        QFETCH(QString, shown);
         QFETCH(QString, typed);
         QFETCH(int, clicks);
-        QFETCH(QString, afterClicks);
-        QFETCH(QString, storedAfter);
         if (!value.isEmpty())
             store(section, key, value);
         const Field f = field(section, key);
         showWindowOf(f.box);
-        QCOMPARE(f.box->text(), shown);
+        QCOMPARE(f.box->text(), cell("shown"));
         if (!typed.isEmpty())
             typeInto(f.box, typed);
         click(f.spinner, clicks > 0, std::abs(clicks));
-        QCOMPARE(f.box->text(), afterClicks);
-        QCOMPARE(stored(section, key), storedAfter);
+        QCOMPARE(f.box->text(), cell("afterClicks"));
+        QCOMPARE(stored(section, key), cell("storedAfter"));
     }
 
     void aTypedLimitIsStoredAtEveryKeystroke() {
@@ -303,8 +290,7 @@ private slots:
     }
 
     void showTariffListsTheTariffInForce_data() {
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<QString>("text");
+        textColumns({"type", "text"});
         QTest::newRow("type 1") << Keys::Tyyppi1
                                 << u"Puhelu = 12,5 penniä/puhelu\nArkisin 7-17 = 8,1 "_s
                                    "penniä/minuutti\nMuina aikoina = 2,0 penniä/30 "
@@ -314,12 +300,10 @@ private slots:
                                    "penniä/minuutti";
     }
     void showTariffListsTheTariffInForce() {
-        QFETCH(QString, type);
-        QFETCH(QString, text);
         storeTariffs();
-        store(Keys::Asetukset, Keys::Tyyppi, type);
+        store(Keys::Asetukset, Keys::Tyyppi, cell("type"));
         QTest::mouseClick(showSettings().Command5, Qt::LeftButton);
-        QCOMPARE(platform().messageBoxes.texts(), QStringList{text});
+        QCOMPARE(platform().messageBoxes.texts(), QStringList{cell("text")});
         QCOMPARE(platform().messageBoxes.shown.first().icon, Message::Icon::None);
     }
 
@@ -383,7 +367,6 @@ private slots:
         QTest::newRow("Esc") << true;
     }
     void okHidesTheSettingsAndClosingUnloadsThem() {
-        QFETCH(bool, escape);
         Form4& window = showSettings();
         click(window.UpDown3, true);
         QTest::mouseClick(window.Command1, Qt::LeftButton);
@@ -393,7 +376,7 @@ private slots:
         showSettings();
         window.Combo2->setFocus();
         QTest::keyClick(window.Combo2, Qt::Key_Down);
-        if (escape)
+        if (cell<bool>("escape"))
             QTest::keyClick(&window, Qt::Key_Escape);
         else
             window.close();
@@ -476,10 +459,7 @@ private slots:
     void storedAmountsAreShownAndPutInForce_data() {
         QTest::addColumn<QString>("type");
         QTest::addColumn<int>("i");
-        QTest::addColumn<QString>("whole");
-        QTest::addColumn<QString>("tenths");
-        QTest::addColumn<QString>("shownWhole");
-        QTest::addColumn<QString>("inForce");
+        textColumns({"whole", "tenths", "shownWhole", "inForce"});
         QTest::newRow("type 1 per call")
             << Keys::Tyyppi1 << 0 << u"12"_s << u"5"_s << u"12"_s << u"12,5"_s;
         QTest::newRow("type 1 first 30 minutes")
@@ -492,17 +472,15 @@ private slots:
     void storedAmountsAreShownAndPutInForce() {
         QFETCH(QString, type);
         QFETCH(int, i);
-        QFETCH(QString, whole);
         QFETCH(QString, tenths);
         QFETCH(QString, shownWhole);
-        QFETCH(QString, inForce);
         store(Keys::Asetukset, Keys::Tyyppi, type);
         form<Form4>();
         QTRY_VERIFY(!editor(type).Timer1->isActive());
         const QStringList before = tariffInForce();
 
         // Loaded afresh, the editor puts the new amounts in force with its own write-back.
-        store(type, AmountKeys[2 * i], whole);
+        store(type, AmountKeys[2 * i], cell("whole"));
         store(type, AmountKeys[2 * i + 1], tenths);
         unload<FrmTyyppi1>();
         unload<FrmTyyppi2>();
@@ -510,13 +488,12 @@ private slots:
         QCOMPARE(field(type, AmountKeys[2 * i + 1]).box->text(), tenths);
         QCOMPARE(tariffInForce(), before);
         QTRY_VERIFY(!editor(type).Timer1->isActive());
-        QCOMPARE(tariffInForce().at(i), inForce);
+        QCOMPARE(tariffInForce().at(i), cell("inForce"));
         QCOMPARE(stored(type, AmountKeys[2 * i]), shownWhole);
     }
 
     void anEditorOfTheOtherTypeNeverTouchesTheTariffInForce_data() {
-        QTest::addColumn<QString>("inForce");
-        QTest::addColumn<QString>("edited");
+        textColumns({"inForce", "edited"});
         QTest::newRow("type 1 editor, type 2 in force") << Keys::Tyyppi2 << Keys::Tyyppi1;
         QTest::newRow("type 2 editor, type 1 in force") << Keys::Tyyppi1 << Keys::Tyyppi2;
     }
@@ -546,8 +523,7 @@ private slots:
     // The provider's charge and the editors' amounts: closing without "&Ok" keeps nothing, not
     // even what a window still waiting to be deleted holds.
     void closingWithoutOkDiscardsTheEdits_data() {
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
+        textColumns({"section", "key"});
         QTest::addColumn<bool>("escape");
         QTest::addColumn<bool>("beforeWriteBack");
         QTest::newRow("type 1, close box") << Keys::Tyyppi1 << Keys::Puhelu_1 << false << false;
@@ -561,7 +537,6 @@ private slots:
     void closingWithoutOkDiscardsTheEdits() {
         QFETCH(QString, section);
         QFETCH(QString, key);
-        QFETCH(bool, escape);
         QFETCH(bool, beforeWriteBack);
         store(section, key, u"6"_s);
         if (!beforeWriteBack) {
@@ -579,7 +554,7 @@ private slots:
         typeInto(f.box, u"42"_s);
         if (qobject_cast<TariffEditor*>(window.data()))
             click(field(section, AmountKeys[1]).spinner, true);
-        if (escape)
+        if (cell<bool>("escape"))
             QTest::keyClick(window, Qt::Key_Escape);
         else
             window->close();
@@ -600,10 +575,7 @@ private slots:
     // Whatever a spinner could not give is refused with a prompt, and the window stays open on
     // the field; what it could give is stored.
     void okTakesOnlyWhatTheSpinnersCouldGive_data() {
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("prompt");
+        textColumns({"section", "key", "typed", "prompt"});
         const QString t1 = Keys::Tyyppi1;
         const QString t2 = Keys::Tyyppi2;
         const QString s = Keys::Asetukset;
