@@ -561,6 +561,8 @@ private slots:
         QVERIFY(!isLoaded(window));
         // Until Qt deletes it, the unloaded window must not write its edits.
         QVERIFY(window);
+        if (const auto* editor = qobject_cast<TariffEditor*>(window.data()))
+            QVERIFY(!editor->Timer1->isActive());
         QTest::qWait(150);
         QCOMPARE(stored(section, key), u"6"_s);
         if (section != Keys::Asetukset)
