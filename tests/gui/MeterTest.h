@@ -20,7 +20,7 @@ struct CallSetup {
     QString arkisin1 = QStringLiteral("0");
     QString arkisin2 = QStringLiteral("0");
     QString arkisin3 = QStringLiteral("0");
-    QString provider;
+    QString provider{};
     QString kestoTuntia = QStringLiteral("0");
     QString kestoMinuuttia = QStringLiteral("0");
     QString yhteensäTuntia = QStringLiteral("0");
@@ -28,6 +28,7 @@ struct CallSetup {
     QString yhteydenHinta = QStringLiteral("0");
     QString hinnatYhteensä = QStringLiteral("0");
 };
+Q_DECLARE_METATYPE(CallSetup)
 
 // The meter's tests start the program as a run does: the setup is stored, the start-up window
 // loads the hidden windows, and the tariff in force and the limits are what the setup says. The
@@ -80,6 +81,14 @@ protected:
         return meter;
     }
 
+    // The program started on the setup and the meter of its tariff type open.
+    MeterWindow& openMeterOn(const CallSetup& setup = {}) {
+        startProgram(setup);
+        if (setup.type == Keys::Tyyppi2)
+            return openMeter<Form22>();
+        return openMeter<Form2>();
+    }
+
     void tick(int count = 1) {
         for (int i = 0; i < count; ++i)
             platform().alarm().fire(1);
@@ -98,6 +107,24 @@ protected:
         store(Keys::Asetukset, Keys::Tunnit, parts.value(0));
         store(Keys::Asetukset, Keys::Minuutit, parts.value(1));
         store(Keys::Asetukset, Keys::Sekunnit, parts.value(2));
+    }
+
+    // The alarms that blink, by the number of their timer, and "S" when the sound repeats.
+    static QString raised(const MeterWindow& meter) {
+        QString timers;
+        for (const auto& [timer, name] : {std::pair{meter.Timer1, u'1'},
+                                          {meter.Timer2, u'2'},
+                                          {meter.Timer3, u'3'},
+                                          {meter.Timer4, u'4'},
+                                          {meter.Timer6, u'S'}})
+            if (timer->isActive())
+                timers += name;
+        return timers;
+    }
+
+    static QString summary(const QString& duration, const QString& price) {
+        return QStringLiteral("Yhteyden kesto: ") + duration +
+               QStringLiteral("\nYhteyden hinta: ") + price;
     }
 
     static bool isLoaded(const char* name) {

@@ -10,7 +10,8 @@
 
 using namespace Qt::StringLiterals;
 
-// The type-1 meter: its window, the clock, the cost, the end of the call and the close.
+// The meters of both tariff types: the window, the clock, the cost, the end of the call and the
+// close.
 class MeterWindowTest : public MeterTest {
     Q_OBJECT
 private:
@@ -18,34 +19,45 @@ private:
 
     // The Tuesday 10.00 call: 50 penni a call, 20 a minute in the day, 5 to the provider.
     static CallSetup tuesdayCall() {
-        CallSetup setup;
-        setup.puhelu = QStringLiteral("50");
-        setup.arkisin1 = QStringLiteral("20");
-        setup.arkisin2 = QStringLiteral("300");
-        setup.arkisin3 = QStringLiteral("12,5");
-        setup.provider = QStringLiteral("5");
-        return setup;
+        return {.puhelu = u"50"_s,
+                .arkisin1 = u"20"_s,
+                .arkisin2 = u"300"_s,
+                .arkisin3 = u"12,5"_s,
+                .provider = u"5"_s};
+    }
+    // Type 2 charges neither of the amounts of other times type 1 left in force.
+    static CallSetup type2Call() {
+        return {.type = u"Tyyppi 2"_s,
+                .puhelu = u"50"_s,
+                .arkisin1 = u"12,5"_s,
+                .arkisin2 = u"300"_s,
+                .arkisin3 = u"99"_s,
+                .provider = u"5"_s};
+    }
+
+    void setClock(const QString& weekday, const QString& hour) {
+        platform().clock.weekdayText = weekday;
+        platform().clock.hourText = hour;
     }
 
 private slots:
     void opensAsASmallMeterAboveOtherWindows() {
-        startProgram();
-        Form2& meter = openMeter<Form2>();
-        QCOMPARE(meter.windowTitle(), QStringLiteral("Orvalin"));
+        Form2& meter = static_cast<Form2&>(openMeterOn());
+        QCOMPARE(meter.windowTitle(), u"Orvalin"_s);
         QVERIFY(meter.windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(!(meter.windowFlags() & Qt::WindowMaximizeButtonHint));
         // 15 twips to the pixel on the 96-dpi test screen.
         QCOMPARE(meter.size(), QSize(262, 36));
         QCOMPARE(meter.minimumSize(), meter.maximumSize());
         QCOMPARE(meter.geometry().topLeft(), QPoint(365, 366));
-        QCOMPARE(meter.font().family(), QStringLiteral("Arial"));
+        QCOMPARE(meter.font().family(), u"Arial"_s);
         QCOMPARE(meter.font().pointSizeF(), 8.25);
 
         const QList<std::tuple<Label*, QString, QRect>> captions = {
-            {meter.Label2, QStringLiteral("Kesto:"), QRect(26, 4, 31, 14)},
-            {meter.Label5, QStringLiteral("Hinta:"), QRect(158, 4, 27, 14)},
-            {meter.Label3, QStringLiteral("Yhteensä:"), QRect(7, 20, 50, 14)},
-            {meter.Label7, QStringLiteral("Yhteensä:"), QRect(135, 20, 50, 14)}};
+            {meter.Label2, u"Kesto:"_s, QRect(26, 4, 31, 14)},
+            {meter.Label5, u"Hinta:"_s, QRect(158, 4, 27, 14)},
+            {meter.Label3, u"Yhteensä:"_s, QRect(7, 20, 50, 14)},
+            {meter.Label7, u"Yhteensä:"_s, QRect(135, 20, 50, 14)}};
         for (const auto& [label, text, place] : captions) {
             QCOMPARE(label->text(), text);
             // A caption wider than its place grows to the left: it still ends at its place.
@@ -56,75 +68,34 @@ private slots:
             QCOMPARE(textColour(label), QColor(Qt::black));
         }
         const QList<std::tuple<Label*, QString, QPoint>> values = {
-            {meter.Kesto, QStringLiteral("00:00:00"), QPoint(60, 4)},
-            {meter.Kustannukset, QStringLiteral("0 markkaa"), QPoint(188, 4)},
-            {meter.Yhteensä, QStringLiteral("00:00:00"), QPoint(60, 20)},
-            {meter.KustannuksetYhteensä, QStringLiteral("0 markkaa"), QPoint(188, 20)}};
+            {meter.Kesto, u"00:00:00"_s, QPoint(60, 4)},
+            {meter.Kustannukset, u"0 markkaa"_s, QPoint(188, 4)},
+            {meter.Yhteensä, u"00:00:00"_s, QPoint(60, 20)},
+            {meter.KustannuksetYhteensä, u"0 markkaa"_s, QPoint(188, 20)}};
         for (const auto& [label, text, place] : values) {
             QCOMPARE(label->text(), text);
             QCOMPARE(label->pos(), place);
             QVERIFY(label->isVisible());
-            // The whole text shows, however long the price grows.
             QVERIFY(label->width() >= label->sizeHint().width());
         }
         for (Label* field : {meter.KestoTunnit, meter.KestoSekunnit, meter.YhteensäMinuutit1,
                              meter.KustannuksetPenniä, meter.Kustannukset1, meter.Kustannukset2})
             QVERIFY(!field->isVisible());
-
-        const QList<std::tuple<QTimer*, int, bool>> timers = {
-            {meter.Timer1, 1000, false}, {meter.Timer2, 1000, false}, {meter.Timer3, 1000, false},
-            {meter.Timer4, 1000, false}, {meter.Timer6, 5000, false}, {meter.Timer7, 50, true}};
-        for (const auto& [timer, interval, active] : timers) {
+        for (const auto& [timer, interval] : {std::pair{meter.Timer1, 1000},
+                                              {meter.Timer2, 1000},
+                                              {meter.Timer3, 1000},
+                                              {meter.Timer4, 1000},
+                                              {meter.Timer7, 50}})
             QCOMPARE(timer->interval(), interval);
-            QCOMPARE(timer->isActive(), active);
-        }
-        QCOMPARE(meter.Timer5->interval(), 1000);
+        QCOMPARE(raised(meter), QString());
         QVERIFY(meter.Timer5->isActive());
-        QCOMPARE(platform().alarm().patterns.value(1), QStringLiteral("??:??:??"));
+        QCOMPARE(platform().alarm().patterns.value(1), u"??:??:??"_s);
         QVERIFY(isLoaded("Form7"));
         QVERIFY(!form<Form7>().isVisible());
     }
 
-    void theTuesdayCallCountsAndChargesEveryBegunMinute() {
-        startProgram(tuesdayCall());
-        Form2& meter = openMeter<Form2>();
-        QCOMPARE(meter.KustannuksetPenniä->text(), QStringLiteral("50"));
-        QCOMPARE(meter.Kustannukset->text(), QStringLiteral("0,5 markkaa"));
-        QCOMPARE(meter.Kustannukset1->text(), QStringLiteral("50"));
-        QCOMPARE(PuheluMinuutit, 0);
-
-        tick();
-        QCOMPARE(meter.KestoSekunnit->text(), QStringLiteral("1"));
-        QCOMPARE(meter.Kesto->text(), QStringLiteral("00:00:01"));
-        QCOMPARE(meter.Yhteensä->text(), QStringLiteral("00:00:01"));
-        QCOMPARE(PuheluMinuutit, 1);
-        QCOMPARE(meter.KustannuksetPenniä->text(), QStringLiteral("75"));
-        QCOMPARE(meter.Kustannukset->text(), QStringLiteral("0,75 markkaa"));
-        QCOMPARE(meter.KustannuksetYhteensä->text(), QStringLiteral("0,75 markkaa"));
-
-        tick(58);
-        QCOMPARE(meter.Kesto->text(), QStringLiteral("00:00:59"));
-        tick();
-        QCOMPARE(meter.Kesto->text(), QStringLiteral("00:01:00"));
-        QCOMPARE(meter.KestoSekunnit->text(), QStringLiteral("00"));
-        QCOMPARE(PuheluMinuutit, 1);
-        QCOMPARE(meter.KustannuksetPenniä->text(), QStringLiteral("75"));
-
-        tick();
-        QCOMPARE(meter.Kesto->text(), QStringLiteral("00:01:01"));
-        QCOMPARE(PuheluMinuutit, 2);
-        QCOMPARE(meter.KustannuksetPenniä->text(), QStringLiteral("100"));
-        QCOMPARE(meter.Kustannukset->text(), QStringLiteral("1 markkaa"));
-        QCOMPARE(meter.Kustannukset1->text(), QStringLiteral("100"));
-        QCOMPARE(meter.Kustannukset2->text(), QStringLiteral("1"));
-        QCOMPARE(meter.KustannuksetYhteensä->text(), QStringLiteral("1 markkaa"));
-        QVERIFY(platform().messageBoxes.shown.isEmpty());
-    }
-
     void carriesIntoTheNextUnit_data() {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("counters");
+        textColumns({"before", "shown", "counters"});
         QTest::newRow("a minute") << u"00:00:59"_s << u"00:01:00"_s << u"00:1:00"_s;
         QTest::newRow("an hour") << u"00:59:59"_s << u"01:00:00"_s << u"1:00:00"_s;
         QTest::newRow("ten hours") << u"9:59:59"_s << u"10:00:00"_s << u"10:00:00"_s;
@@ -132,201 +103,148 @@ private slots:
         QTest::newRow("the end of the count") << u"999:59:59"_s << u"00:00:00"_s << u"00:00:00"_s;
     }
     void carriesIntoTheNextUnit() {
-        QFETCH(QString, before);
         QFETCH(QString, shown);
-        QFETCH(QString, counters);
-        startProgram();
-        Form2& meter = openMeter<Form2>();
-        const QStringList start = before.split(u':');
+        MeterWindow& meter = openMeterOn();
+        const QStringList start = cell("before").split(u':');
         setDuration(meter.KestoTunnit, meter.KestoMinuutit, meter.KestoSekunnit, start);
         setDuration(meter.YhteensäTunnit, meter.YhteensäMinuutit, meter.YhteensäSekunnit, start);
         tick();
         QCOMPARE(meter.Kesto->text(), shown);
         QCOMPARE(meter.Yhteensä->text(), shown);
-        QCOMPARE(meter.KestoTunnit->text() + u':' + meter.KestoMinuutit->text() + u':' +
-                     meter.KestoSekunnit->text(),
-                 counters);
-        QCOMPARE(meter.YhteensäTunnit->text() + u':' + meter.YhteensäMinuutit->text() + u':' +
-                     meter.YhteensäSekunnit->text(),
-                 counters);
+        for (const auto& [h, m, s] :
+             {std::tuple{meter.KestoTunnit, meter.KestoMinuutit, meter.KestoSekunnit},
+              {meter.YhteensäTunnit, meter.YhteensäMinuutit, meter.YhteensäSekunnit}})
+            QCOMPARE(h->text() + u':' + m->text() + u':' + s->text(), cell("counters"));
         tick();
-        QCOMPARE(meter.Kesto->text().right(3), QStringLiteral(":01"));
+        QCOMPARE(meter.Kesto->text().right(3), u":01"_s);
     }
 
+    // Saturday, so that no call is charged at the opening.
     void restoresTheTotalsAsStored_data() {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("atOpen");
-        QTest::addColumn<QString>("afterATick");
-        QTest::newRow("two-digit texts") << u"05:07:09"_s << u"05:07:09"_s << u"05:07:10"_s;
-        QTest::newRow("a minute carry") << u"12:59:59"_s << u"12:59:59"_s << u"13:00:00"_s;
-        QTest::newRow("three-digit hours") << u"123:00:00"_s << u"123:00:00"_s << u"123:00:01"_s;
-        QTest::newRow("seconds past the carry keep counting")
-            << u"00:00:75"_s << u"00:00:75"_s << u"00:00:76"_s;
-        QTest::newRow("a reset store") << u"::"_s << u"00:00:00"_s << u"00:00:01"_s;
-        QTest::newRow("texts that are no counts are ignored")
-            << u"viisi:-3:1,5"_s << u"00:00:00"_s << u"00:00:01"_s;
+        textColumns(
+            {"duration", "atOpen", "afterATick", "penni", "markka", "shownCost", "penniAfterOpen"});
+        QTest::newRow("two-digit texts, one decimal")
+            << u"05:07:09"_s << u"05:07:09"_s << u"05:07:10"_s << u"1230"_s << u"12,3"_s
+            << u"12,3 markkaa"_s << u"1230"_s;
+        QTest::newRow("a minute carry, whole markka")
+            << u"12:59:59"_s << u"12:59:59"_s << u"13:00:00"_s << u"1200"_s << u"12"_s
+            << u"12 markkaa"_s << u"1200"_s;
+        QTest::newRow("three-digit hours, five penni")
+            << u"123:00:00"_s << u"123:00:00"_s << u"123:00:01"_s << u"5"_s << u"0,05"_s
+            << u"0,05 markkaa"_s << u"5"_s;
+        QTest::newRow("seconds past the carry, tenths of penni")
+            << u"00:00:75"_s << u"00:00:75"_s << u"00:00:76"_s << u"1234,5"_s << u"12,34"_s
+            << u"12,34 markkaa"_s << u"1234,5"_s;
+        QTest::newRow("a cost wider than its place")
+            << u"00:00:00"_s << u"00:00:00"_s << u"00:00:01"_s << u"123456"_s << u"1234,56"_s
+            << u"1234,56 markkaa"_s << u"123456"_s;
+        QTest::newRow("a reset store") << u"::"_s << u"00:00:00"_s << u"00:00:01"_s << u""_s
+                                       << u""_s << u"0 markkaa"_s << u"0"_s;
+        QTest::newRow("texts that are no numbers are ignored")
+            << u"viisi:-3:1,5"_s << u"00:00:00"_s << u"00:00:01"_s << u"paljon"_s << u"x"_s
+            << u"0 markkaa"_s << u"0"_s;
     }
     void restoresTheTotalsAsStored() {
-        QFETCH(QString, stored);
-        QFETCH(QString, atOpen);
-        QFETCH(QString, afterATick);
-        storeTotal(stored);
-        startProgram();
-        Form2& meter = openMeter<Form2>();
-        QCOMPARE(meter.Yhteensä->text(), atOpen);
-        QCOMPARE(meter.Kesto->text(), QStringLiteral("00:00:00"));
-        tick();
-        QCOMPARE(meter.Yhteensä->text(), afterATick);
-        QCOMPARE(meter.Kesto->text(), QStringLiteral("00:00:01"));
-    }
-
-    void restoresTheTotalCost_data() {
-        QTest::addColumn<QString>("stored1");
-        QTest::addColumn<QString>("stored2");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("penniAfterOpen");
-        QTest::newRow("one decimal") << u"1230"_s << u"12,3"_s << u"12,3 markkaa"_s << u"1230"_s;
-        QTest::newRow("whole markka") << u"1200"_s << u"12"_s << u"12 markkaa"_s << u"1200"_s;
-        QTest::newRow("five penni") << u"5"_s << u"0,05"_s << u"0,05 markkaa"_s << u"5"_s;
-        QTest::newRow("tenths of penni")
-            << u"1234,5"_s << u"12,34"_s << u"12,34 markkaa"_s << u"1234,5"_s;
-        QTest::newRow("wider than its place")
-            << u"123456"_s << u"1234,56"_s << u"1234,56 markkaa"_s << u"123456"_s;
-        QTest::newRow("a reset store") << u""_s << u""_s << u"0 markkaa"_s << u"0"_s;
-        QTest::newRow("no number") << u"paljon"_s << u"x"_s << u"0 markkaa"_s << u"0"_s;
-    }
-    void restoresTheTotalCost() {
-        QFETCH(QString, stored1);
-        QFETCH(QString, stored2);
-        QFETCH(QString, shown);
-        QFETCH(QString, penniAfterOpen);
-        store(Keys::Asetukset, Keys::Kustannukset1, stored1);
-        store(Keys::Asetukset, Keys::Kustannukset2, stored2);
-        platform().clock.weekdayText = QStringLiteral("lauantai");
-        startProgram();
-        Form2& meter = openMeter<Form2>();
-        QCOMPARE(meter.KustannuksetYhteensä->text(), shown);
+        storeTotal(cell("duration"));
+        store(Keys::Asetukset, Keys::Kustannukset1, cell("penni"));
+        store(Keys::Asetukset, Keys::Kustannukset2, cell("markka"));
+        setClock(u"lauantai"_s, u"10"_s);
+        MeterWindow& meter = openMeterOn();
+        QCOMPARE(meter.Yhteensä->text(), cell("atOpen"));
+        QCOMPARE(meter.KustannuksetYhteensä->text(), cell("shownCost"));
+        // The whole text shows, however long the price grows.
         QVERIFY(meter.KustannuksetYhteensä->width() >=
                 meter.KustannuksetYhteensä->sizeHint().width());
         QVERIFY(meter.KustannuksetYhteensä->geometry().right() < meter.width());
-        QCOMPARE(meter.Kustannukset1->text(), penniAfterOpen);
-        QCOMPARE(meter.Kustannukset->text(), QStringLiteral("0 markkaa"));
-    }
-
-    void thePerCallChargeIsMadeOnWeekdaysInTheDay_data() {
-        QTest::addColumn<QString>("weekday");
-        QTest::addColumn<QString>("hour");
-        QTest::addColumn<QString>("callAmount");
-        QTest::newRow("Tuesday 10.00") << u"tiistai"_s << u"10"_s << u"50"_s;
-        QTest::newRow("Monday 07.00") << u"maanantai"_s << u"07"_s << u"50"_s;
-        QTest::newRow("Friday 16.59") << u"perjantai"_s << u"16"_s << u"50"_s;
-        QTest::newRow("Friday 17.00") << u"perjantai"_s << u"17"_s << u"0"_s;
-        QTest::newRow("Saturday 10.00") << u"lauantai"_s << u"10"_s << u"0"_s;
-        QTest::newRow("Sunday 12.00") << u"sunnuntai"_s << u"12"_s << u"0"_s;
-        QTest::newRow("Tuesday 06.59") << u"tiistai"_s << u"06"_s << u"0"_s;
-        QTest::newRow("Monday 06.59") << u"maanantai"_s << u"06"_s << u"0"_s;
-    }
-    void thePerCallChargeIsMadeOnWeekdaysInTheDay() {
-        QFETCH(QString, weekday);
-        QFETCH(QString, hour);
-        QFETCH(QString, callAmount);
-        store(Keys::Asetukset, Keys::Kustannukset1, QStringLiteral("1000"));
-        platform().clock.weekdayText = weekday;
-        platform().clock.hourText = hour;
-        startProgram(tuesdayCall());
-        Form2& meter = openMeter<Form2>();
-        QCOMPARE(meter.KustannuksetPenniä->text(), callAmount);
-        QCOMPARE(meter.Kustannukset1->text(), NumberToText(1000 + NumberFromText(callAmount)));
-        QVERIFY(platform().messageBoxes.shown.isEmpty());
-    }
-
-    void theSaturdayCallPaysTheBlockThenTheProviderThenTheLaterRate() {
-        platform().clock.weekdayText = QStringLiteral("lauantai");
-        platform().clock.hourText = QStringLiteral("23");
-        startProgram(tuesdayCall());
-        Form2& meter = openMeter<Form2>();
-        QCOMPARE(meter.KustannuksetPenniä->text(), QStringLiteral("0"));
+        QCOMPARE(meter.Kustannukset1->text(), cell("penniAfterOpen"));
+        QCOMPARE(meter.Kustannukset->text(), u"0 markkaa"_s);
         tick();
-        QCOMPARE(meter.KustannuksetPenniä->text(), QStringLiteral("305"));
-        QVERIFY(FirstBlockCharged);
-        tick(60);
-        QCOMPARE(meter.KustannuksetPenniä->text(), QStringLiteral("310"));
-        // Past midnight the call is still in its block.
-        platform().clock.weekdayText = QStringLiteral("sunnuntai");
-        platform().clock.hourText = QStringLiteral("00");
-        tick(28 * 60);
-        QCOMPARE(PuheluMinuutit, 30);
-        QCOMPARE(meter.KustannuksetPenniä->text(), QStringLiteral("450"));
-        tick(60);
-        QCOMPARE(PuheluMinuutit, 31);
-        QCOMPARE(meter.KustannuksetPenniä->text(), QStringLiteral("467,5"));
-        QCOMPARE(meter.Kustannukset->text(), QStringLiteral("4,67 markkaa"));
-        tick(60);
-        QCOMPARE(meter.KustannuksetPenniä->text(), QStringLiteral("485"));
-        QCOMPARE(meter.Kustannukset1->text(), QStringLiteral("485"));
+        QCOMPARE(meter.Yhteensä->text(), cell("afterATick"));
+        QCOMPARE(meter.Kesto->text(), u"00:00:01"_s);
     }
 
-    void theBlockCountsFromTheStartOfTheCall() {
-        platform().clock.hourText = QStringLiteral("16");
-        startProgram(tuesdayCall());
-        Form2& meter = openMeter<Form2>();
-        tick(49 * 60);
-        QCOMPARE(PuheluMinuutit, 49);
-        QCOMPARE(meter.KustannuksetPenniä->text(), QString::number(50 + 49 * 25));
-        platform().clock.hourText = QStringLiteral("17");
-        tick();
-        QCOMPARE(meter.KustannuksetPenniä->text(), QString::number(50 + 49 * 25 + 305));
-        tick(60);
-        QCOMPARE(meter.KustannuksetPenniä->text(), NumberToText(50 + 49 * 25 + 305 + 17.5));
+    // The steps are "N=penni", N ticks and then the call's cost in penni, or "@weekday/hour",
+    // the clock moving on. The total goes up by as much as the call.
+    void chargesTheCallAndEveryBegunMinute_data() {
+        QTest::addColumn<CallSetup>("setup");
+        textColumns({"start", "total", "steps", "markka"});
+        QTest::addColumn<int>("unknownDays");
+        const CallSetup t1 = tuesdayCall();
+        const CallSetup t2 = type2Call();
+        QTest::newRow("Tuesday day rate") << t1 << u"tiistai/10"_s << u""_s
+                                          << u"0=50 1=75 58=75 1=75 1=100"_s << u"1 markkaa"_s << 0;
+        // The per-call charge is made in the day on weekdays only, and added to the total.
+        QTest::newRow("Monday 07.00")
+            << t1 << u"maanantai/07"_s << u"1000"_s << u"0=50"_s << u""_s << 0;
+        QTest::newRow("Friday 17.00")
+            << t1 << u"perjantai/17"_s << u"1000"_s << u"0=0"_s << u""_s << 0;
+        // The block, then the provider alone, then the later rate; past midnight the call is
+        // still in its block.
+        QTest::newRow("Saturday night")
+            << t1 << u"lauantai/23"_s << u""_s
+            << u"0=0 1=305 60=310 @sunnuntai/00 1680=450 60=467,5"_s << u"4,67 markkaa"_s << 0;
         // Back in the day the day rate applies, and the block is never charged twice.
-        platform().clock.weekdayText = QStringLiteral("keskiviikko");
-        platform().clock.hourText = QStringLiteral("07");
-        tick(60);
-        QCOMPARE(meter.KustannuksetPenniä->text(), NumberToText(50 + 49 * 25 + 305 + 17.5 + 25));
-        platform().clock.hourText = QStringLiteral("17");
-        tick(60);
-        QCOMPARE(meter.KustannuksetPenniä->text(),
-                 NumberToText(50 + 49 * 25 + 305 + 17.5 + 25 + 17.5));
+        QTest::newRow("the block counts from the start of the call")
+            << t1 << u"tiistai/16"_s << u""_s
+            << u"2940=1275 @tiistai/17 1=1580 60=1597,5 @keskiviikko/07 60=1622,5 "
+               u"@keskiviikko/17 60=1640"_s
+            << u"16,4 markkaa"_s << 0;
+        QTest::newRow("tariff fields that are no numbers charge nothing for themselves")
+            << CallSetup{.puhelu = u"viisikymmentä"_s, .arkisin1 = u"20 p"_s, .provider = u"5"_s}
+            << u"tiistai/10"_s << u""_s << u"0=0 1=5"_s << u"0,05 markkaa"_s << 0;
+        // A weekday the program cannot name stops every charge, and says so at every one.
+        QTest::newRow("a weekday in another language")
+            << t1 << u"Tuesday/10"_s << u""_s << u"0=0 1=0 60=0"_s << u"0 markkaa"_s << 3;
+        QTest::newRow("type 2, Saturday night")
+            << t2 << u"lauantai/23"_s << u""_s << u"0=50 1=67,5 60=85 @sunnuntai/00 1740=592,5"_s
+            << u"5,92 markkaa"_s << 0;
+        QTest::newRow("type 2, tenths of penni add up")
+            << CallSetup{.type = u"Tyyppi 2"_s, .puhelu = u"0,0"_s, .arkisin1 = u"12,5"_s}
+            << u"tiistai/10"_s << u""_s << u"0=0 1=12,5 60=25"_s << u"0,25 markkaa"_s << 0;
+        QTest::newRow("type 2, an English weekday")
+            << t2 << u"Saturday/10"_s << u"1000"_s << u"0=50 61=85"_s << u""_s << 0;
+        QTest::newRow("type 2, a Swedish weekday")
+            << t2 << u"lördag/10"_s << u""_s << u"61=85"_s << u"0,85 markkaa"_s << 0;
+        QTest::newRow("type 2, no weekday")
+            << t2 << u"/10"_s << u""_s << u"61=85"_s << u"0,85 markkaa"_s << 0;
     }
-
-    void aWeekdayInAnotherLanguageStopsEveryCharge() {
-        platform().clock.weekdayText = QStringLiteral("Tuesday");
-        startProgram(tuesdayCall());
-        Form2& meter = openMeter<Form2>();
-        QCOMPARE(platform().messageBoxes.texts(), QStringList{QStringLiteral("!!!")});
-        const Message& message = platform().messageBoxes.shown.first();
-        QCOMPARE(message.icon, Message::Icon::Critical);
-        QCOMPARE(message.title, QStringLiteral("Orvalin"));
-        QVERIFY(meter.isVisible());
-        tick();
-        QCOMPARE(platform().messageBoxes.shown.size(), 2);
-        tick(60);
-        QCOMPARE(platform().messageBoxes.texts(), QStringList(3, QStringLiteral("!!!")));
-        QCOMPARE(meter.KustannuksetPenniä->text(), QStringLiteral("0"));
-        QCOMPARE(meter.Kustannukset1->text(), QStringLiteral("0"));
-        QCOMPARE(meter.Kesto->text(), QStringLiteral("00:01:01"));
-    }
-
-    void aTariffFieldThatIsNoNumberChargesNothingForItself() {
-        CallSetup setup = tuesdayCall();
-        setup.puhelu = QStringLiteral("viisikymmentä");
-        setup.arkisin1 = QStringLiteral("20 p");
-        startProgram(setup);
-        Form2& meter = openMeter<Form2>();
-        QCOMPARE(meter.KustannuksetPenniä->text(), QStringLiteral("0"));
-        tick();
-        QCOMPARE(meter.KustannuksetPenniä->text(), QStringLiteral("5"));
+    void chargesTheCallAndEveryBegunMinute() {
+        QFETCH(QString, start);
+        QFETCH(QString, total);
+        QFETCH(QString, markka);
+        QFETCH(int, unknownDays);
+        store(Keys::Asetukset, Keys::Kustannukset1, total);
+        setClock(start.section(u'/', 0, 0), start.section(u'/', 1));
+        MeterWindow& meter = openMeterOn(cell<CallSetup>("setup"));
+        for (const QString& step : cell("steps").split(u' ')) {
+            if (step.startsWith(u'@')) {
+                setClock(step.mid(1).section(u'/', 0, 0), step.section(u'/', 1));
+                continue;
+            }
+            tick(step.section(u'=', 0, 0).toInt());
+            const QString penni = step.section(u'=', 1);
+            QCOMPARE(meter.KustannuksetPenniä->text(), penni);
+            QCOMPARE(meter.Kustannukset1->text(),
+                     NumberToText(NumberFromText(total) + NumberFromText(penni)));
+        }
+        if (!markka.isEmpty()) {
+            QCOMPARE(meter.Kustannukset->text(), markka);
+            QCOMPARE(meter.KustannuksetYhteensä->text(), markka);
+        }
+        QCOMPARE(platform().messageBoxes.texts(), QStringList(unknownDays, u"!!!"_s));
+        if (unknownDays > 0) {
+            QCOMPARE(platform().messageBoxes.shown.first().icon, Message::Icon::Critical);
+            QVERIFY(meter.isVisible());
+        }
     }
 
     void anotherAlarmNumberOnlyLetsPendingEventsRun() {
-        startProgram();
-        Form2& meter = openMeter<Form2>();
+        MeterWindow& meter = openMeterOn();
         bool ran = false;
         QTimer::singleShot(0, &meter, [&ran] { ran = true; });
         platform().alarm().fire(2);
         QVERIFY(ran);
-        QCOMPARE(meter.Kesto->text(), QStringLiteral("00:00:00"));
-        QCOMPARE(meter.Yhteensä->text(), QStringLiteral("00:00:00"));
+        QCOMPARE(meter.Kesto->text() + meter.Yhteensä->text(), u"00:00:0000:00:00"_s);
         QCOMPARE(PuheluMinuutit, 0);
         ran = false;
         QTimer::singleShot(0, &meter, [&ran] { ran = true; });
@@ -335,8 +253,7 @@ private slots:
     }
 
     void restoresThePositionWithinTheScreen_data() {
-        QTest::addColumn<QString>("top");
-        QTest::addColumn<QString>("left");
+        textColumns({"top", "left"});
         // Kept where the window keeps its design place.
         QTest::addColumn<int>("y");
         QTest::addColumn<int>("x");
@@ -350,14 +267,11 @@ private slots:
         QTest::newRow("no numbers") << u"ylhäällä"_s << u"1e3"_s << Kept << Kept;
     }
     void restoresThePositionWithinTheScreen() {
-        QFETCH(QString, top);
-        QFETCH(QString, left);
         QFETCH(int, y);
         QFETCH(int, x);
-        store(Keys::Asetukset, Keys::Top, top);
-        store(Keys::Asetukset, Keys::Left, left);
-        startProgram();
-        Form2& meter = openMeter<Form2>();
+        store(Keys::Asetukset, Keys::Top, cell("top"));
+        store(Keys::Asetukset, Keys::Left, cell("left"));
+        MeterWindow& meter = openMeterOn();
         const QPoint design = meter.pos();
         meter.Timer7_Timer();
         QVERIFY(!meter.Timer7->isActive());
@@ -365,18 +279,12 @@ private slots:
     }
 
     void theProbeEndsTheCallOnlyWhenThePortOpens() {
-        startProgram();
-        Form2& meter = openMeter<Form2>();
+        MeterWindow& meter = openMeterOn();
         platform().ports.calls.clear();
         meter.Timer5_Timer();
-        QCOMPARE(platform().ports.calls,
-                 (QStringList{QStringLiteral("setPort 1"), QStringLiteral("open")}));
-        QVERIFY(isLoaded("Form2"));
-
-        platform().ports.calls.clear();
         platform().ports.refuseSetPort = true;
         meter.Timer5_Timer();
-        QCOMPARE(platform().ports.calls, QStringList{QStringLiteral("setPort 1")});
+        QCOMPARE(platform().ports.calls, (QStringList{u"setPort 1"_s, u"open"_s, u"setPort 1"_s}));
         QVERIFY(isLoaded("Form2"));
         QVERIFY(platform().messageBoxes.shown.isEmpty());
 
@@ -385,10 +293,7 @@ private slots:
         platform().ports.calls.clear();
         form<Form4>().Combo1->select(2);
         meter.Timer5_Timer();
-        QCOMPARE(platform().ports.calls,
-                 (QStringList{QStringLiteral("setPort 3"), QStringLiteral("open"),
-                              QStringLiteral("close")}));
-        QVERIFY(!isLoaded("Form2"));
+        QCOMPARE(platform().ports.calls, (QStringList{u"setPort 3"_s, u"open"_s, u"close"_s}));
         QVERIFY(FormRegistry::instance().loadedNames().isEmpty());
     }
 
@@ -401,18 +306,28 @@ private slots:
         QVERIFY(isLoaded("Form2"));
         QVERIFY(platform().ports.calls.isEmpty());
         tick();
-        QVERIFY(!isLoaded("Form2"));
-        QCOMPARE(
-            platform().messageBoxes.texts(),
-            QStringList{QStringLiteral("Yhteyden kesto: 00:00:01\nYhteyden hinta: 0 markkaa")});
+        QCOMPARE(platform().messageBoxes.texts(),
+                 QStringList{summary(u"00:00:01"_s, u"0 markkaa"_s)});
         QVERIFY(FormRegistry::instance().loadedNames().isEmpty());
     }
 
-    void closingByTheTitleBarLogsStoresSummarisesAndEndsTheRun() {
-        startProgram(tuesdayCall());
-        Form2& meter = openMeter<Form2>();
+    void closingLogsStoresSummarisesAndEndsTheRun_data() {
+        QTest::addColumn<CallSetup>("setup");
+        QTest::addColumn<bool>("byStartWindow");
+        QTest::addColumn<int>("ticks");
+        textColumns({"penni", "markka"});
+        QTest::newRow("type 1, title bar") << tuesdayCall() << false << 7 << u"75"_s << u"0,75"_s;
+        QTest::newRow("type 1, start-up window closed")
+            << tuesdayCall() << true << 3 << u"75"_s << u"0,75"_s;
+        QTest::newRow("type 2, title bar") << type2Call() << false << 2 << u"67,5"_s << u"0,67"_s;
+    }
+    void closingLogsStoresSummarisesAndEndsTheRun() {
+        QFETCH(int, ticks);
+        QFETCH(QString, markka);
+        MeterWindow& meter = openMeterOn(cell<CallSetup>("setup"));
         QVERIFY(QTest::qWaitForWindowExposed(&meter));
-        tick(7);
+        tick(ticks);
+        const QString duration = u"00:00:0"_s + QString::number(ticks);
         QSignalSpy end(&FormRegistry::instance(), &FormRegistry::allUnloaded);
         QStringList row;
         QStringList storedWhileShown;
@@ -428,62 +343,43 @@ private slots:
                 storedWhileShown << stored(Keys::Asetukset, key);
             meterHidden = !meter.isVisible();
             platform().alarm().fire(1);
-            clockStopped =
-                meter.Kesto->text() == QStringLiteral("00:00:07") && !meter.Timer5->isActive();
+            clockStopped = meter.Kesto->text() == duration && !meter.Timer5->isActive();
         };
-        meter.close();
+        if (cell<bool>("byStartWindow"))
+            form<Form1>().close();
+        else
+            meter.close();
 
-        QCOMPARE(
-            platform().messageBoxes.texts(),
-            QStringList{QStringLiteral("Yhteyden kesto: 00:00:07\nYhteyden hinta: 0,75 markkaa")});
-        const Message& summary = platform().messageBoxes.shown.first();
-        QCOMPARE(summary.icon, Message::Icon::Information);
-        QVERIFY(summary.systemModal);
-        QCOMPARE(summary.title, QStringLiteral("Orvalin"));
-        QCOMPARE(row, (QStringList{QStringLiteral("6. joulukuuta 2026"), QStringLiteral("00:00:07"),
-                                   QStringLiteral("0,75 markkaa")}));
+        const QString cost = markka + u" markkaa"_s;
+        QCOMPARE(platform().messageBoxes.texts(), QStringList{summary(duration, cost)});
+        const Message& shown = platform().messageBoxes.shown.first();
+        QCOMPARE(shown.icon, Message::Icon::Information);
+        QVERIFY(shown.systemModal);
+        QCOMPARE(row, (QStringList{u"6. joulukuuta 2026"_s, duration, cost}));
         // The window's outer edges, in twips.
-        QCOMPARE(storedWhileShown,
-                 (QStringList{QStringLiteral("00"), QStringLiteral("00"), QStringLiteral("07"),
-                              QStringLiteral("75"), QStringLiteral("0,75"),
-                              QString::number(meter.pos().x() * 15),
-                              QString::number(meter.pos().y() * 15)}));
+        QCOMPARE(storedWhileShown, (QStringList{u"00"_s, u"00"_s, duration.right(2), cell("penni"),
+                                                markka, QString::number(meter.pos().x() * 15),
+                                                QString::number(meter.pos().y() * 15)}));
         QVERIFY(meterHidden);
         QVERIFY(clockStopped);
         QCOMPARE(end.count(), 1);
         QVERIFY(FormRegistry::instance().loadedNames().isEmpty());
-        QVERIFY(!platform().dialer.calls.contains(QStringLiteral("HangUp")));
+        QVERIFY(!platform().dialer.calls.contains(u"HangUp"_s));
     }
 
     void theStoredPositionIsWhereTheWindowWasLeft() {
-        startProgram();
-        Form2& meter = openMeter<Form2>();
+        MeterWindow& meter = openMeterOn();
         QTRY_VERIFY(!meter.Timer7->isActive());
         meter.move(40, 700);
         unload<Form2>();
-        QCOMPARE(stored(Keys::Asetukset, Keys::Left), QStringLiteral("600"));
-        QCOMPARE(stored(Keys::Asetukset, Keys::Top), QStringLiteral("10500"));
-        startProgram();
-        Form2& again = openMeter<Form2>();
+        QCOMPARE(stored(Keys::Asetukset, Keys::Left), u"600"_s);
+        QCOMPARE(stored(Keys::Asetukset, Keys::Top), u"10500"_s);
+        MeterWindow& again = openMeterOn();
         QTRY_COMPARE(again.pos(), QPoint(40, 700));
-        QVERIFY(!again.Timer7->isActive());
-    }
-
-    void closingTheStartUpWindowClosesTheMeterWithItsSequence() {
-        startProgram(tuesdayCall());
-        openMeter<Form2>();
-        tick(3);
-        form<Form1>().close();
-        QCOMPARE(
-            platform().messageBoxes.texts(),
-            QStringList{QStringLiteral("Yhteyden kesto: 00:00:03\nYhteyden hinta: 0,75 markkaa")});
-        QCOMPARE(stored(Keys::Asetukset, Keys::Sekunnit), QStringLiteral("03"));
-        QVERIFY(FormRegistry::instance().loadedNames().isEmpty());
     }
 
     void endingTheRunAtOnceStoresTheCallWithoutWaitingForTheUser() {
-        startProgram(tuesdayCall());
-        const Form2& meter = openMeter<Form2>();
+        const MeterWindow& meter = openMeterOn(tuesdayCall());
         tick(61);
         const QString left = QString::number(meter.pos().x() * 15);
         const ListView* list = form<Form7>().ListView1;
@@ -495,31 +391,28 @@ private slots:
         EndRunNow();
         QVERIFY(platform().messageBoxes.shown.isEmpty());
         QVERIFY(rowAdded);
-        QCOMPARE(stored(Keys::Asetukset, Keys::Minuutit), QStringLiteral("01"));
-        QCOMPARE(stored(Keys::Asetukset, Keys::Sekunnit), QStringLiteral("01"));
-        QCOMPARE(stored(Keys::Asetukset, Keys::Kustannukset1), QStringLiteral("100"));
+        QCOMPARE(stored(Keys::Asetukset, Keys::Minuutit) + stored(Keys::Asetukset, Keys::Sekunnit),
+                 u"0101"_s);
+        QCOMPARE(stored(Keys::Asetukset, Keys::Kustannukset1), u"100"_s);
         QCOMPARE(stored(Keys::Asetukset, Keys::Left), left);
         QCOMPARE(end.count(), 1);
         QVERIFY(FormRegistry::instance().loadedNames().isEmpty());
 
         // The next run's meter asks the user again.
-        startProgram();
-        openMeter<Form2>();
+        openMeterOn();
         unload<Form2>();
         QCOMPARE(platform().messageBoxes.shown.size(), 1);
-    }
 
-    void endingTheRunWithoutAMeterClosesEveryWindow() {
+        // Without a meter, every window closes all the same.
         startProgram();
         form<Form1>().show();
         EndRunNow();
-        QVERIFY(platform().messageBoxes.shown.isEmpty());
+        QCOMPARE(platform().messageBoxes.shown.size(), 1);
         QVERIFY(FormRegistry::instance().loadedNames().isEmpty());
     }
 
     void escDoesNotEndTheMetering() {
-        startProgram();
-        Form2& meter = openMeter<Form2>();
+        MeterWindow& meter = openMeterOn();
         QVERIFY(QTest::qWaitForWindowActive(&meter));
         QTest::keyClick(&meter, Qt::Key_Escape);
         QVERIFY(isLoaded("Form2"));

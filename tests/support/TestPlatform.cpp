@@ -75,6 +75,24 @@ QStringList AnsweringMessages::texts() const {
     return texts;
 }
 
+QStringList AnsweringMessages::seen() const {
+    QStringList seen;
+    for (const Message& message : shown) {
+        const QString icons[] = {QStringLiteral("No icon"), QStringLiteral("Information"),
+                                 QStringLiteral("Critical")};
+        QString line = icons[static_cast<int>(message.icon)];
+        if (message.systemModal)
+            line += QStringLiteral(", system modal");
+        if (message.buttons == Message::Buttons::YesNo)
+            line += message.defaultButton == Message::Answer::No ? QStringLiteral(", Yes/No on No")
+                                                                 : QStringLiteral(", Yes/No");
+        if (message.title != u"Orvalin")
+            line += QStringLiteral(", titled ") + message.title;
+        seen << line + QStringLiteral(": ") + message.text;
+    }
+    return seen;
+}
+
 AlarmClock* TestPlatform::createAlarm(QObject* parent) {
     auto* alarm = new FakeAlarm(parent);
     alarms << alarm;

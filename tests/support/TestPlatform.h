@@ -82,6 +82,9 @@ public:
     std::function<void(const Message&)> whileShown;
     Message::Answer show(const Message& message) override;
     QStringList texts() const;
+    // Each message as the user sees it: "Critical, system modal: text", with its buttons when
+    // they are Yes and No and its title when it is not the program's name.
+    QStringList seen() const;
 };
 
 class ScriptedSingleInstance : public SingleInstance {

@@ -43,6 +43,17 @@ private:
     std::unique_ptr<TestPlatform> m_platform;
 };
 
+// Declares the columns of a table that hold text.
+inline void textColumns(std::initializer_list<const char*> names) {
+    for (const char* name : names)
+        QTest::addColumn<QString>(name);
+}
+
+// The current row's cell in the named column.
+template <class T = QString> T cell(const char* column) {
+    return *static_cast<T*>(QTest::qData(column, qMetaTypeId<T>()));
+}
+
 // Runs the test object's functions in an offscreen application that looks as the program does.
 int RunWindowTest(int argc, char** argv, QObject* test);
 

@@ -25,10 +25,8 @@ private slots:
     }
     void markkaTextCutsToTwoDecimals() {
         QFETCH(double, penni);
-        QFETCH(QString, markka);
-        QFETCH(double, whole);
-        QCOMPARE(MarkkaText(penni), markka);
-        QCOMPARE(WholeMarkka(penni), whole);
+        QCOMPARE(MarkkaText(penni), cell("markka"));
+        QCOMPARE(WholeMarkka(penni), cell<double>("whole"));
     }
 
     void momentOfWeek_data() {
@@ -52,10 +50,7 @@ private slots:
         QTest::newRow("empty") << "" << 10.0 << Moment::Unrecognised;
     }
     void momentOfWeek() {
-        QFETCH(QString, weekday);
-        QFETCH(double, hour);
-        QFETCH(Moment, moment);
-        QCOMPARE(MomentOfWeek(weekday, hour), moment);
+        QCOMPARE(MomentOfWeek(cell("weekday"), cell<double>("hour")), cell<Moment>("moment"));
     }
 
     void type1ChargeOfEveryBegunMinute_data() {
@@ -75,22 +70,10 @@ private slots:
         QTest::newRow("and the minute after") << Moment::OtherTimes << 51 << true << 17.5;
     }
     void type1ChargeOfEveryBegunMinute() {
-        QFETCH(Moment, moment);
-        QFETCH(int, minute);
-        QFETCH(bool, blockCharged);
-        QFETCH(double, charge);
         const Type1Rates rates{20, 300, 12.5, 5};
-        QCOMPARE(Type1MinuteCharge(moment, minute, blockCharged, rates), charge);
-    }
-
-    void anUnrecognisedMomentIsNotCharged() {
-        QCOMPARE(Type1MinuteCharge(Moment::Unrecognised, 1, false, {20, 300, 12.5, 5}),
-                 std::nullopt);
-    }
-
-    void type2ChargesTheSameAtAllTimes() {
-        QCOMPARE(Type2MinuteCharge(12.5, 0), 12.5);
-        QCOMPARE(Type2MinuteCharge(12.5, 5), 17.5);
+        QCOMPARE(Type1MinuteCharge(cell<Moment>("moment"), cell<int>("minute"),
+                                   cell<bool>("blockCharged"), rates),
+                 cell<double>("charge"));
     }
 };
 

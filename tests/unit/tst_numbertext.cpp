@@ -1,3 +1,4 @@
+#include "WindowTest.h"
 #include "common/NumberText.h"
 
 #include <QTest>
@@ -27,10 +28,8 @@ private slots:
     }
     void readsDecimalCommaTexts() {
         QFETCH(QString, text);
-        QFETCH(bool, isNumber);
-        QFETCH(double, value);
-        QCOMPARE(ParseNumber(text).has_value(), isNumber);
-        QCOMPARE(NumberFromText(text), value);
+        QCOMPARE(ParseNumber(text).has_value(), cell<bool>("isNumber"));
+        QCOMPARE(NumberFromText(text), cell<double>("value"));
     }
 
     void writesFifteenSignificantDigitsWithTheDecimalComma_data() {
@@ -51,9 +50,7 @@ private slots:
         QTest::newRow("tiny") << 0.00001 << "0,00001";
     }
     void writesFifteenSignificantDigitsWithTheDecimalComma() {
-        QFETCH(double, value);
-        QFETCH(QString, text);
-        QCOMPARE(NumberToText(value), text);
+        QCOMPARE(NumberToText(cell<double>("value")), cell("text"));
     }
 
     void readsWholeNumbers_data() {
@@ -68,13 +65,11 @@ private slots:
         QTest::newRow("no number") << "abc" << 0 << false;
     }
     void readsWholeNumbers() {
-        QFETCH(QString, text);
-        QFETCH(int, expected);
         QFETCH(bool, isWhole);
-        const std::optional<qint32> value = WholeNumberFromText(text);
+        const std::optional<qint32> value = WholeNumberFromText(cell("text"));
         QCOMPARE(value.has_value(), isWhole);
         if (isWhole)
-            QCOMPARE(*value, expected);
+            QCOMPARE(*value, cell<int>("expected"));
     }
 };
 

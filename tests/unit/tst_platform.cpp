@@ -1,3 +1,4 @@
+#include "WindowTest.h"
 #include "platform/LinuxPlatform.h"
 #include "platform/Phonebook.h"
 #include "platform/RealTimeAlarm.h"
@@ -151,10 +152,7 @@ private slots:
         QTest::newRow("too short") << "??:??" << QTime(1, 2, 3) << false;
     }
     void matchesAlarmPatterns() {
-        QFETCH(QString, pattern);
-        QFETCH(QTime, time);
-        QFETCH(bool, matches);
-        QCOMPARE(MatchesAlarmPattern(pattern, time), matches);
+        QCOMPARE(MatchesAlarmPattern(cell("pattern"), cell<QTime>("time")), cell<bool>("matches"));
     }
 
     void namesTheDaysInFinnish_data() {
@@ -165,11 +163,7 @@ private slots:
         for (int i = 0; i < 7; ++i)
             QTest::newRow(names[i]) << QDate(2026, 12, 7).addDays(i) << QString::fromUtf8(names[i]);
     }
-    void namesTheDaysInFinnish() {
-        QFETCH(QDate, date);
-        QFETCH(QString, weekday);
-        QCOMPARE(FinnishWeekday(date), weekday);
-    }
+    void namesTheDaysInFinnish() { QCOMPARE(FinnishWeekday(cell<QDate>("date")), cell("weekday")); }
 
     void writesTheHourAndTheLongDateInFinnish() {
         QCOMPARE(FinnishHour(QDateTime(QDate(2026, 12, 8), QTime(7, 5))), QStringLiteral("07"));

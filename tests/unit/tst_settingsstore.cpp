@@ -7,29 +7,40 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class SettingsStoreTest : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
-    QString path() const { return m_dir.path() + QStringLiteral("/Orvalin/Orvalin.sqlite"); }
+    QString path() const { return m_dir.path() + u"/Orvalin/Orvalin.sqlite"_s; }
 
-    // What another program reading the file sees, through a connection of its own.
-    QString readFromOutside(const QString& section, const QString& key) const {
-        QString value = QStringLiteral("<absent>");
+    static QString get(const QString& section, const QString& key, const QString& missing = {}) {
+        return GetSetting(u"Orvalin"_s, section, key, missing);
+    }
+    static void save(const QString& section, const QString& key, const QString& value) {
+        SaveSetting(u"Orvalin"_s, section, key, value);
+    }
+
+    // Runs statements on the file through a connection of its own, as another program would.
+    void outside(const QStringList& statements, QString* firstValue = nullptr) const {
         {
-            QSqlDatabase db =
-                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("outside"));
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"outside"_s);
             db.setDatabaseName(path());
-            db.open();
+            QVERIFY(db.open());
             QSqlQuery q(db);
-            q.prepare(QStringLiteral("SELECT value FROM settings WHERE application = 'Orvalin' "
-                                     "AND section = ? AND key = ?"));
-            q.addBindValue(section);
-            q.addBindValue(key);
-            if (q.exec() && q.next())
-                value = q.value(0).toString();
+            for (const QString& statement : statements)
+                QVERIFY2(q.exec(statement), qPrintable(statement));
+            if (firstValue)
+                *firstValue = q.next() ? q.value(0).toString() : u"<absent>"_s;
         }
-        QSqlDatabase::removeDatabase(QStringLiteral("outside"));
+        QSqlDatabase::removeDatabase(u"outside"_s);
+    }
+    QString readFromOutside(const QString& section, const QString& key) const {
+        QString value;
+        outside({u"SELECT value FROM settings WHERE application = 'Orvalin' AND section = '%1' "
+                 u"AND key = '%2'"_s.arg(section, key)},
+                &value);
         return value;
     }
 
@@ -42,67 +53,49 @@ private slots:
     void cleanupTestCase() { SettingsStore::close(); }
 
     void keepsNamesWithBlanksAndFinnishLettersUnchanged() {
-        const QString section = QStringLiteral("Päivämäärä");
-        const QString key = QStringLiteral("Kestot Yhteensä Minuuttia");
-        QCOMPARE(GetSetting(QStringLiteral("Orvalin"), section, key, {}), QString());
-        SaveSetting(QStringLiteral("Orvalin"), section, key, QStringLiteral("öljyä 5"));
-        SaveSetting(QStringLiteral("Orvalin"), section, QStringLiteral("Kestot Yhteensä"),
-                    QStringLiteral("muu"));
-        QCOMPARE(GetSetting(QStringLiteral("Orvalin"), section, key, {}),
-                 QStringLiteral("öljyä 5"));
-        SaveSetting(QStringLiteral("Orvalin"), section, key, QString());
-        QCOMPARE(GetSetting(QStringLiteral("Orvalin"), section, key, QStringLiteral("x")),
-                 QString());
-        QCOMPARE(readFromOutside(section, QStringLiteral("Kestot Yhteensä")),
-                 QStringLiteral("muu"));
+        const QString section = u"Päivämäärä"_s;
+        const QString key = u"Kestot Yhteensä Minuuttia"_s;
+        QCOMPARE(get(section, key), QString());
+        save(section, key, u"öljyä 5"_s);
+        save(section, u"Kestot Yhteensä"_s, u"muu"_s);
+        QCOMPARE(get(section, key), u"öljyä 5"_s);
+        save(section, key, QString());
+        QCOMPARE(get(section, key, u"x"_s), QString());
+        QCOMPARE(readFromOutside(section, u"Kestot Yhteensä"_s), u"muu"_s);
     }
 
     void deletesOneSectionWithAllItsKeys() {
-        for (const char* section : {"Päivämäärä", "Kesto", "Hinta"})
-            for (const char* key : {"0", "1"})
-                SaveSetting(QStringLiteral("Orvalin"), QString::fromUtf8(section),
-                            QLatin1String(key), QStringLiteral("arvo"));
-        SaveSetting(QStringLiteral("Orvalin"), QStringLiteral("Asetukset"), QStringLiteral("0"),
-                    QStringLiteral("jää"));
-        DeleteSetting(QStringLiteral("Orvalin"), QStringLiteral("Kesto"));
-        QVERIFY(GetSection(QStringLiteral("Orvalin"), QStringLiteral("Kesto")).isEmpty());
-        QCOMPARE(GetSection(QStringLiteral("Orvalin"), QStringLiteral("Hinta")).size(), 2);
-        QCOMPARE(readFromOutside(QStringLiteral("Asetukset"), QStringLiteral("0")),
-                 QStringLiteral("jää"));
+        for (const QString& section : {u"Päivämäärä"_s, u"Kesto"_s, u"Hinta"_s})
+            for (const QString& key : {u"0"_s, u"1"_s})
+                save(section, key, u"arvo"_s);
+        save(u"Asetukset"_s, u"0"_s, u"jää"_s);
+        DeleteSetting(u"Orvalin"_s, u"Kesto"_s);
+        QVERIFY(GetSection(u"Orvalin"_s, u"Kesto"_s).isEmpty());
+        QCOMPARE(GetSection(u"Orvalin"_s, u"Hinta"_s).size(), 2);
+        QCOMPARE(readFromOutside(u"Asetukset"_s, u"0"_s), u"jää"_s);
     }
 
     void anAnsweredWriteIsOnDiskAndSurvivesReopening() {
-        SaveSetting(QStringLiteral("Orvalin"), QStringLiteral("Asetukset"), QStringLiteral("Top"),
-                    QStringLiteral("1200"));
-        QCOMPARE(readFromOutside(QStringLiteral("Asetukset"), QStringLiteral("Top")),
-                 QStringLiteral("1200"));
+        save(u"Asetukset"_s, u"Top"_s, u"1200"_s);
+        QCOMPARE(readFromOutside(u"Asetukset"_s, u"Top"_s), u"1200"_s);
         SettingsStore::close();
         QVERIFY(!SettingsStore::open(path()));
-        QCOMPARE(GetSetting(QStringLiteral("Orvalin"), QStringLiteral("Asetukset"),
-                            QStringLiteral("Top"), {}),
-                 QStringLiteral("1200"));
+        QCOMPARE(get(u"Asetukset"_s, u"Top"_s), u"1200"_s);
     }
 
     void writesInATransactionLandTogether() {
         {
             SettingsTransaction together;
-            SaveSetting(QStringLiteral("Orvalin"), QStringLiteral("Asetukset"),
-                        QStringLiteral("Tunnit"), QStringLiteral("01"));
+            save(u"Asetukset"_s, u"Tunnit"_s, u"01"_s);
             {
                 SettingsTransaction inner;
-                SaveSetting(QStringLiteral("Orvalin"), QStringLiteral("Asetukset"),
-                            QStringLiteral("Minuutit"), QStringLiteral("02"));
+                save(u"Asetukset"_s, u"Minuutit"_s, u"02"_s);
             }
-            QCOMPARE(readFromOutside(QStringLiteral("Asetukset"), QStringLiteral("Tunnit")),
-                     QStringLiteral("<absent>"));
-            QCOMPARE(GetSetting(QStringLiteral("Orvalin"), QStringLiteral("Asetukset"),
-                                QStringLiteral("Minuutit"), {}),
-                     QStringLiteral("02"));
+            QCOMPARE(readFromOutside(u"Asetukset"_s, u"Tunnit"_s), u"<absent>"_s);
+            QCOMPARE(get(u"Asetukset"_s, u"Minuutit"_s), u"02"_s);
         }
-        QCOMPARE(readFromOutside(QStringLiteral("Asetukset"), QStringLiteral("Tunnit")),
-                 QStringLiteral("01"));
-        QCOMPARE(readFromOutside(QStringLiteral("Asetukset"), QStringLiteral("Minuutit")),
-                 QStringLiteral("02"));
+        QCOMPARE(readFromOutside(u"Asetukset"_s, u"Tunnit"_s), u"01"_s);
+        QCOMPARE(readFromOutside(u"Asetukset"_s, u"Minuutit"_s), u"02"_s);
     }
 
     void keepsTheStorePrivateToTheUser() {
@@ -117,41 +110,31 @@ private slots:
     }
 
     void refusesAFileItCannotUseAndLeavesItAsItWas_data() {
-        QTest::addColumn<QByteArray>("sql");
+        QTest::addColumn<QString>("sql");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("text file") << QByteArray() << QByteArray("[Asetukset]\nTop=5\n");
-        QTest::newRow("truncated database") << QByteArray() << QByteArray("SQLite format 3");
+        QTest::newRow("text file") << QString() << QByteArray("[Asetukset]\nTop=5\n");
+        QTest::newRow("truncated database") << QString() << QByteArray("SQLite format 3");
         QTest::newRow("another program's database")
-            << QByteArray("CREATE TABLE contacts (name TEXT)") << QByteArray();
+            << u"CREATE TABLE contacts (name TEXT)"_s << QByteArray();
         QTest::newRow("newer schema")
-            << QByteArray("CREATE TABLE settings (application TEXT, section TEXT, key TEXT, "
-                          "value TEXT); CREATE TABLE meta (key TEXT, value TEXT); "
-                          "INSERT INTO meta VALUES ('schema_version', '2')")
+            << u"CREATE TABLE settings (application TEXT, section TEXT, key TEXT, value TEXT);"
+               u"CREATE TABLE meta (key TEXT, value TEXT);"
+               u"INSERT INTO meta VALUES ('schema_version', '2')"_s
             << QByteArray();
     }
     void refusesAFileItCannotUseAndLeavesItAsItWas() {
-        QFETCH(QByteArray, sql);
+        QFETCH(QString, sql);
         QFETCH(QByteArray, bytes);
         SettingsStore::close();
         QFile::remove(path());
+        QFile file(path());
         if (!sql.isEmpty()) {
-            {
-                QSqlDatabase db =
-                    QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("maker"));
-                db.setDatabaseName(path());
-                QVERIFY(db.open());
-                QSqlQuery q(db);
-                for (const QByteArray& statement : sql.split(';'))
-                    QVERIFY(q.exec(QString::fromUtf8(statement)));
-                db.close();
-            }
-            QSqlDatabase::removeDatabase(QStringLiteral("maker"));
+            outside(sql.split(u';'));
         } else {
-            QFile file(path());
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(bytes);
+            file.close();
         }
-        QFile file(path());
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray before = file.readAll();
         file.close();
@@ -162,7 +145,7 @@ private slots:
         QVERIFY(!SettingsStore::current());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), before);
-        QVERIFY(!QFile::exists(path() + QStringLiteral("-wal")));
+        QVERIFY(!QFile::exists(path() + u"-wal"_s));
     }
 };
 
