@@ -1,8 +1,14 @@
 #include "NumberText.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
 #include <limits>
+
+bool IsDigits(const QString& text) {
+    return !text.isEmpty() &&
+           std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
 
 std::optional<double> ParseNumber(const QString& text) {
     const QString t = text.trimmed();

@@ -10,6 +10,9 @@
 // nothing for any other text.
 std::optional<double> ParseNumber(const QString& text);
 
+// Whether the text is one or more digits and nothing else: no sign, blank or comma.
+bool IsDigits(const QString& text);
+
 // The text as a number; a text that is no number reads as 0.
 double NumberFromText(const QString& text);
 

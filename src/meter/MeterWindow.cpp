@@ -101,13 +101,6 @@ void FormatOrCarry(const Label* counter, Label* copy, const QString& carryValue,
         carry();
 }
 
-// A stored total counter is used only when it is a count: an edited store must not make the
-// meter count from a text that is no number.
-bool IsCount(const QString& text) {
-    return !text.isEmpty() &&
-           std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
-
 double DotsPerInch() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->logicalDotsPerInchX() : 96.0;
@@ -270,7 +263,9 @@ void MeterWindow::Form_Load() {
           std::tuple{Keys::Minuutit, YhteensäMinuutit, YhteensäMinuutit1},
           std::tuple{Keys::Sekunnit, YhteensäSekunnit, YhteensäSekunnit1}}) {
         const QString stored = GetSetting(Keys::App, Keys::Asetukset, key, {});
-        if (IsCount(stored)) {
+        // Only a count: an edited store must not make the meter count from a text that is no
+        // number.
+        if (IsDigits(stored)) {
             counter->setText(stored);
             copy->setText(stored);
         }

@@ -146,18 +146,10 @@ void Form4::Combo1_Click() {
 void Form4::Combo2_Click() {
     const QString type = Combo2->currentText();
     SaveSetting(Keys::App, Keys::Asetukset, Keys::Tyyppi, type);
-    Form3& tariff = form<Form3>();
-    if (type == Keys::Tyyppi1) {
-        FrmTyyppi1& editor = form<FrmTyyppi1>();
-        tariff.Puhelu->setText(AmountText(editor.Text1, editor.Text3));
-        tariff.Arkisin1->setText(AmountText(editor.Text7, editor.Text8));
-        tariff.Arkisin2->setText(AmountText(editor.Text2, editor.Text4));
-        tariff.Arkisin3->setText(AmountText(editor.Text5, editor.Text6));
-    } else if (type == Keys::Tyyppi2) {
-        FrmTyyppi2& editor = form<FrmTyyppi2>();
-        tariff.Puhelu->setText(AmountText(editor.Text1, editor.Text3));
-        tariff.Arkisin1->setText(AmountText(editor.Text7, editor.Text8));
-    }
+    if (type == Keys::Tyyppi1)
+        form<FrmTyyppi1>().putInForce();
+    else if (type == Keys::Tyyppi2)
+        form<FrmTyyppi2>().putInForce();
 }
 
 void Form4::Command1_Click() {

@@ -5,7 +5,6 @@
 #include "TariffFields.h"
 #include "common/FormRegistry.h"
 #include "common/Keys.h"
-#include "platform/Platform.h"
 #include "settings/SettingsStore.h"
 
 Form6::Form6()
@@ -30,10 +29,7 @@ void Form6::Form_Load() {
 void Form6::Command1_Click() {
     const QString charge = Text1->text();
     if (!IsWholePenniText(charge)) {
-        platform().messages().show({QStringLiteral("Kirjoita maksuksi kokonaisluku väliltä 0–999."),
-                                    Message::Icon::Information});
-        Text1->setFocus();
-        Text1->selectAll();
+        RefuseTyped(Text1, QStringLiteral("Kirjoita maksuksi kokonaisluku väliltä 0–999."));
         return;
     }
     form<Form4>().Label12->setText(charge + PenniäMinuutissa);

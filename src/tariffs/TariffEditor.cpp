@@ -5,7 +5,6 @@
 #include "TariffFields.h"
 #include "common/FormRegistry.h"
 #include "common/Keys.h"
-#include "platform/Platform.h"
 #include "settings/SettingsStore.h"
 
 #include <QTimer>
@@ -42,9 +41,7 @@ void TariffEditor::Timer1_Timer() {
 
 void TariffEditor::Command1_Click() {
     if (const auto bad = firstBadField()) {
-        platform().messages().show({bad->second, Message::Icon::Information});
-        bad->first->setFocus();
-        bad->first->selectAll();
+        RefuseTyped(bad->first, bad->second);
         return;
     }
     storeAndPublish();
@@ -55,9 +52,16 @@ void TariffEditor::storeAndPublish() {
     for (const Amount& amount : std::as_const(m_amounts)) {
         SaveSetting(Keys::App, m_type, amount.wholeKey, amount.whole->text());
         SaveSetting(Keys::App, m_type, amount.tenthsKey, amount.tenths->text());
-        if (form<Form4>().Combo2->currentText() == m_type)
-            (form<Form3>().*amount.inForce)->setText(AmountText(amount.whole, amount.tenths));
     }
+    if (form<Form4>().Combo2->currentText() == m_type)
+        putInForce();
+}
+
+void TariffEditor::putInForce() const {
+    // The tariff in force holds each amount as its whole penni, a comma and its tenths.
+    Form3& tariff = form<Form3>();
+    for (const Amount& amount : m_amounts)
+        (tariff.*amount.inForce)->setText(amount.whole->text() + u',' + amount.tenths->text());
 }
 
 std::optional<std::pair<TextBox*, QString>> TariffEditor::firstBadField() const {

@@ -25,6 +25,9 @@ public:
     void Timer1_Timer();
     void Command1_Click();
 
+    // Puts the amounts the fields show into the tariff in force.
+    void putInForce() const;
+
 protected:
     struct Amount {
         TextBox* whole;

@@ -3,6 +3,7 @@
 #include "common/Controls.h"
 #include "common/Form.h"
 #include "common/NumberText.h"
+#include "platform/Platform.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,15 +26,6 @@ void LoadStoredValue(TextBox* field, UpDown* spinner, const QString& value) {
     spinner->setValue(static_cast<int>(nearest));
 }
 
-namespace {
-
-bool IsDigits(const QString& text) {
-    return !text.isEmpty() &&
-           std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
-
-} // namespace
-
 bool IsWholePenniText(const QString& text) {
     bool fits = false;
     const int value = text.toInt(&fits);
@@ -44,8 +36,10 @@ bool IsTenthsText(const QString& text) {
     return text.size() == 1 && IsDigits(text);
 }
 
-QString AmountText(const TextBox* whole, const TextBox* tenths) {
-    return whole->text() + u',' + tenths->text();
+void RefuseTyped(TextBox* field, const QString& prompt) {
+    platform().messages().show({prompt, Message::Icon::Information});
+    field->setFocus();
+    field->selectAll();
 }
 
 Label* AddCaption(QWidget* parent, const QString& text, int left, int top) {

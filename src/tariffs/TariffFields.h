@@ -23,8 +23,8 @@ bool IsWholePenniText(const QString& text);
 // spinner has taken the value at the next load, as tenths.
 bool IsTenthsText(const QString& text);
 
-// A tariff amount as the tariff in force holds it: the whole penni, a comma and the tenths.
-QString AmountText(const TextBox* whole, const TextBox* tenths);
+// Tells the user what to type in a field that holds something else, and selects its text.
+void RefuseTyped(TextBox* field, const QString& prompt);
 
 // A caption at its twip position, as high as a field so that its text lines up with the fields
 // of the row, and as wide as its text.
