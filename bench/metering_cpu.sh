@@ -6,9 +6,12 @@
 #   bench/metering_cpu.sh PATH/TO/orvalin [seconds]     (default 600)
 #
 # Prints the CPU seconds per hour of metering (goal: 1 or less), and beside it the same figure of
-# the yardstick, bench_clock_window from the same build: a plain Qt window with two lines of text
-# that change once a second, measured at the same time on the same virtual screen. What the
-# yardstick costs is the least any Qt meter costs on this machine.
+# two yardsticks from the same build, measured at the same time on the same virtual screen:
+# bench_clock_window, a plain Qt window with two lines of text that change once a second, which
+# is the least any Qt meter costs on this machine; and bench_clock_window --idle, whose timer
+# changes nothing, which is what any Qt program that wakes once a second costs here. The
+# yardsticks draw as the program does, over the X connection (QT_XCB_NO_MITSHM=1). Last, a bare
+# loop that sleeps a second at a time shows what a wake-up alone costs on this machine.
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${2:-600}
 yardstick=$(dirname "$(readlink -f "$1")")/bench_clock_window
@@ -19,9 +22,13 @@ e2e_display
 meter_phonebook 0
 e2e_start
 meter=$(meter_dial)
-"$yardstick" >/dev/null 2>&1 &
+QT_XCB_NO_MITSHM=1 "$yardstick" >/dev/null 2>&1 &
 yardstick_pid=$!
-E2E_PIDS+=("$yardstick_pid")
+QT_XCB_NO_MITSHM=1 "$yardstick" --idle >/dev/null 2>&1 &
+idle_pid=$!
+perl -e 'select(undef, undef, undef, 1) while 1' &
+bare_pid=$!
+E2E_PIDS+=("$yardstick_pid" "$idle_pid" "$bare_pid")
 # The opening's own work is not metering.
 sleep 3
 
@@ -30,10 +37,14 @@ cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 tick=$(getconf CLK_TCK)
 before=$(cpu_ticks "$ORVALIN_PID")
 yardstick_before=$(cpu_ticks "$yardstick_pid")
+idle_before=$(cpu_ticks "$idle_pid")
+bare_before=$(cpu_ticks "$bare_pid")
 started=$(now)
 sleep "$seconds"
 after=$(cpu_ticks "$ORVALIN_PID")
 yardstick_after=$(cpu_ticks "$yardstick_pid")
+idle_after=$(cpu_ticks "$idle_pid")
+bare_after=$(cpu_ticks "$bare_pid")
 ended=$(now)
 kill -0 "$ORVALIN_PID" || fail "the program ended while metering"
 [ -n "$(meter_visible Orvalin | grep -x "$meter")" ] || fail "the meter is no longer shown"
@@ -46,5 +57,7 @@ per_hour() {
 }
 per_hour "$before" "$after" "metering a connected call"
 per_hour "$yardstick_before" "$yardstick_after" "yardstick, a plain Qt clock window"
+per_hour "$idle_before" "$idle_after" "yardstick, a Qt window woken each second to do nothing"
+per_hour "$bare_before" "$bare_after" "a bare loop that sleeps a second at a time"
 kill -TERM "$ORVALIN_PID"
 e2e_wait_exit "$ORVALIN_PID" 15
