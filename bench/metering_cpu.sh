@@ -29,35 +29,31 @@ idle_pid=$!
 perl -e 'select(undef, undef, undef, 1) while 1' &
 bare_pid=$!
 E2E_PIDS+=("$yardstick_pid" "$idle_pid" "$bare_pid")
+pids=("$ORVALIN_PID" "$yardstick_pid" "$idle_pid" "$bare_pid")
+names=("metering a connected call" "yardstick, a plain Qt clock window"
+       "yardstick, a Qt window woken each second to do nothing"
+       "a bare loop that sleeps a second at a time")
 # The opening's own work is not metering.
 sleep 3
 
 # utime and stime of a process, in clock ticks.
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 tick=$(getconf CLK_TCK)
-before=$(cpu_ticks "$ORVALIN_PID")
-yardstick_before=$(cpu_ticks "$yardstick_pid")
-idle_before=$(cpu_ticks "$idle_pid")
-bare_before=$(cpu_ticks "$bare_pid")
+before=()
+for pid in "${pids[@]}"; do before+=("$(cpu_ticks "$pid")"); done
 started=$(now)
 sleep "$seconds"
-after=$(cpu_ticks "$ORVALIN_PID")
-yardstick_after=$(cpu_ticks "$yardstick_pid")
-idle_after=$(cpu_ticks "$idle_pid")
-bare_after=$(cpu_ticks "$bare_pid")
+after=()
+for pid in "${pids[@]}"; do after+=("$(cpu_ticks "$pid")"); done
 ended=$(now)
 kill -0 "$ORVALIN_PID" || fail "the program ended while metering"
 [ -n "$(meter_visible Orvalin | grep -x "$meter")" ] || fail "the meter is no longer shown"
 
-per_hour() {
-    echo "$1 $2 $started $ended $tick" | awk -v what="$3" '{
+for i in "${!pids[@]}"; do
+    echo "${before[$i]} ${after[$i]} $started $ended $tick" | awk -v what="${names[$i]}" '{
         cpu = ($2 - $1) / $5; wall = $4 - $3;
         printf "%s: %.2f CPU s in %.0f s = %.2f CPU s per hour\n", what, cpu, wall,
                cpu * 3600 / wall }'
-}
-per_hour "$before" "$after" "metering a connected call"
-per_hour "$yardstick_before" "$yardstick_after" "yardstick, a plain Qt clock window"
-per_hour "$idle_before" "$idle_after" "yardstick, a Qt window woken each second to do nothing"
-per_hour "$bare_before" "$bare_after" "a bare loop that sleeps a second at a time"
+done
 kill -TERM "$ORVALIN_PID"
 e2e_wait_exit "$ORVALIN_PID" 15

@@ -9,11 +9,8 @@
 class TickTimer : public QObject {
     Q_OBJECT
 public:
-    static constexpr int Interval = 1000;
-
     using QObject::QObject;
 
-    int interval() const { return Interval; }
     bool isActive() const { return m_active; }
     void start() { m_active = true; }
     void stop() { m_active = false; }
