@@ -1,6 +1,7 @@
 #include "app/Program.h"
 #include "common/FormRegistry.h"
 #include "meter/MeterWindow.h"
+#include "platform/LinuxDialUp.h"
 #include "platform/LinuxPlatform.h"
 #include "settings/SettingsStore.h"
 
@@ -50,6 +51,24 @@ void EndRunOnSignalsAndSessionEnd(QApplication& application) {
         ::sigaction(signal, &action, nullptr);
 }
 
+// Once, after start-up: the phonebook lines that were skipped, and what stands between each real
+// modem's entry and its first call.
+void ShowPhonebookProblems(LinuxPlatform& linuxPlatform) {
+    const QStringList skipped = linuxPlatform.linuxDialUp().problems();
+    const QStringList setup = linuxPlatform.linuxDialUp().setupProblems();
+    QStringList parts;
+    if (!skipped.isEmpty())
+        parts << QStringLiteral("Puhelinluettelon virheelliset rivit ohitettiin:\n") +
+                     skipped.join(u'\n');
+    if (!setup.isEmpty())
+        parts << QStringLiteral("Modeemin soittamiseen puuttuu vielä:\n") + setup.join(u'\n');
+    if (parts.isEmpty())
+        return;
+    for (const QString& problem : skipped + setup)
+        std::fprintf(stderr, "orvalin: %s\n", qPrintable(problem));
+    linuxPlatform.messages().show({parts.join(QStringLiteral("\n\n")), Message::Icon::Information});
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -89,15 +108,7 @@ int main(int argc, char** argv) {
     if (!StartProgram(SettingsStore::defaultPath()))
         return 0;
 
-    const QStringList problems = linuxPlatform.phonebookProblems();
-    if (!problems.isEmpty()) {
-        for (const QString& problem : problems)
-            std::fprintf(stderr, "orvalin: %s\n", qPrintable(problem));
-        linuxPlatform.messages().show(
-            {QStringLiteral("Puhelinluettelon virheelliset rivit ohitettiin:\n") +
-                 problems.join(u'\n'),
-             Message::Icon::Information});
-    }
+    ShowPhonebookProblems(linuxPlatform);
 
     const int status = QApplication::exec();
     SettingsStore::close();

@@ -1,7 +1,7 @@
 #include "LinuxPlatform.h"
 
+#include "LinuxDialUp.h"
 #include "RealTimeAlarm.h"
-#include "SimulatedDialUp.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -26,24 +26,20 @@ QLocale finnish() {
     return QLocale(QLocale::Finnish, QLocale::Finland);
 }
 
-// While the dial-up component holds a connection, the port it uses cannot be opened; ports 1 to 4
-// are virtual and any other opens at once.
-class VirtualSerialPort : public SerialPort {
-public:
-    explicit VirtualSerialPort(const SimulatedDialUp& dialUp) : m_dialUp(dialUp) {}
-    bool setPort(int number) override {
-        if (number < 1 || number > 4)
-            return false;
-        m_port = number;
-        return true;
-    }
-    bool open() override { return m_port != 0 && !m_dialUp.holdsPort(m_port); }
-    bool close() override { return true; }
+// The user's own folder for what lives only while the program runs.
+QString runtimeFolder() {
+    const QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return folder.isEmpty() || !QDir(folder).exists() ? QDir::tempPath() : folder;
+}
 
-private:
-    const SimulatedDialUp& m_dialUp;
-    int m_port = 0;
-};
+// The phonebook files in their order. The system's wvdial configuration can be named by
+// ORVALIN_SYSTEM_WVDIAL, so that a test or a second setup never reads the machine's own.
+PhonebookFiles phonebookFiles() {
+    const QString system = qEnvironmentVariable("ORVALIN_SYSTEM_WVDIAL");
+    return {Phonebook::defaultPath(),
+            {system.isEmpty() ? QStringLiteral("/etc/wvdial.conf") : system,
+             QDir::homePath() + QStringLiteral("/.wvdialrc")}};
+}
 
 // Flashes a window where the user sees it: its background turns to a light amber and back once a
 // second, and at every turn to amber the window manager is asked for attention again, since it
@@ -158,11 +154,8 @@ public:
     bool anotherCopyRunning() override {
         if (m_fd >= 0)
             return false;
-        QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-        if (folder.isEmpty() || !QDir(folder).exists())
-            folder = QDir::tempPath();
         const QByteArray path =
-            QFile::encodeName(folder + QStringLiteral("/orvalin-%1.lock").arg(getuid()));
+            QFile::encodeName(runtimeFolder() + QStringLiteral("/orvalin-%1.lock").arg(getuid()));
         const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (fd < 0)
             return false;
@@ -215,7 +208,8 @@ QString FinnishLongDate(const QDate& date) {
 }
 
 LinuxPlatform::LinuxPlatform()
-    : m_dialUp(std::make_unique<SimulatedDialUp>(Phonebook::defaultPath())),
+    : m_dialUp(std::make_unique<LinuxDialUp>(phonebookFiles(),
+                                             ModemSystem{.logFolder = runtimeFolder()})),
       m_sound(std::make_unique<CanberraSound>()), m_messages(std::make_unique<QtMessageBoxes>()),
       m_singleInstance(std::make_unique<LockFileInstance>()),
       m_calendar(std::make_unique<FinnishCalendar>()),
@@ -232,7 +226,7 @@ AlarmClock* LinuxPlatform::createAlarm(QObject* parent) {
 }
 
 std::unique_ptr<SerialPort> LinuxPlatform::createSerialPort() {
-    return std::make_unique<VirtualSerialPort>(*m_dialUp);
+    return m_dialUp->createSerialPort();
 }
 
 std::unique_ptr<Flasher> LinuxPlatform::createFlasher(QWidget* window) {
@@ -255,6 +249,6 @@ Environment& LinuxPlatform::environment() {
     return *m_environment;
 }
 
-QStringList LinuxPlatform::phonebookProblems() {
-    return m_dialUp->problems();
+LinuxDialUp& LinuxPlatform::linuxDialUp() {
+    return *m_dialUp;
 }

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-class SimulatedDialUp;
+class LinuxDialUp;
 
 // The platform of the running program on Linux.
 class LinuxPlatform : public Platform {
@@ -22,11 +22,11 @@ public:
     Calendar& calendar() override;
     Environment& environment() override;
 
-    // The phonebook lines the dial-up component skipped.
-    QStringList phonebookProblems();
+    // The dial-up component with its phonebook's problems.
+    LinuxDialUp& linuxDialUp();
 
 private:
-    std::unique_ptr<SimulatedDialUp> m_dialUp;
+    std::unique_ptr<LinuxDialUp> m_dialUp;
     std::unique_ptr<Sound> m_sound;
     std::unique_ptr<MessageBoxes> m_messages;
     std::unique_ptr<SingleInstance> m_singleInstance;

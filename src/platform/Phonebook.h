@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +14,18 @@ struct DemoOutcome {
     QString stateText;
 };
 
+// How a real modem is dialed, in the keys of wvdial.conf.
+struct ModemSettings {
+    QString device;
+    int baud = 57600;
+    // Init1 to Init9 in their order; the first resets the modem.
+    QStringList init{QStringLiteral("ATZ")};
+    QString dialPrefix;
+    QString dialCommand = QStringLiteral("ATDT");
+    int dialTimeoutSeconds = 60;
+    QString pppdPath = QStringLiteral("/usr/sbin/pppd");
+};
+
 struct PhonebookEntry {
     QString name;
     QString phone;
@@ -21,18 +34,35 @@ struct PhonebookEntry {
     // Seconds the connection stays up; 0 keeps it up until the program ends.
     int durationSeconds = 90;
     int port = 1;
+    // Without a device the entry dials the simulated modem.
+    ModemSettings modem;
+
+    bool isDemo() const { return modem.device.isEmpty(); }
+};
+
+// The files the entries come from, in their order: Orvalin's own phonebook first, then the
+// system's and the user's wvdial configuration.
+struct PhonebookFiles {
+    QString own;
+    QStringList wvdial;
 };
 
 struct Phonebook {
     QList<PhonebookEntry> entries;
-    // One line per line of the file that was skipped, saying where and why.
+    // One line per line of a file that was skipped, and per file that could not be read, saying
+    // where and why.
     QStringList problems;
+    // The devices of the ports 1 to 4, from the own phonebook's [Com Ports]; the others are
+    // /dev/ttyS0 to /dev/ttyS3.
+    QMap<int, QString> comPorts;
 
     // $XDG_CONFIG_HOME/Orvalin/puhelinluettelo.conf
     static QString defaultPath();
-    // Reads a wvdial-style file of [Dialer NAME] sections. A missing file gives the built-in
-    // demo entries.
-    static Phonebook load(const QString& path);
+    // When no file gives an entry, the built-in demo entries.
+    static Phonebook load(const PhonebookFiles& files);
+    // The own phonebook's text alone.
     static Phonebook parse(const QString& text, const QString& fileName);
     static QList<PhonebookEntry> builtInEntries();
+    // The device of COM port 1 to 4.
+    QString comDevice(int port) const;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DialStates.h"
+
 #include <QObject>
 #include <QSize>
 #include <QString>
@@ -34,7 +36,7 @@ signals:
 };
 
 // The connected state of a remote-access connection.
-inline constexpr int StateConnected = 8192;
+inline constexpr int StateConnected = DialStates::Connected.code;
 
 // The alarm clock: armed with time-of-day patterns ("??:??:??", a "?" for any digit), it raises
 // one event for every second of the wall clock that matches an armed pattern.

@@ -1,49 +1,29 @@
 #include "SimulatedDialUp.h"
 
+using namespace DialStates;
+
 namespace {
 
-constexpr int StateOpenPort = 0;
-constexpr int StatePortOpened = 1;
-constexpr int StateConnectDevice = 2;
-constexpr int StateDeviceConnected = 3;
-constexpr int StateAllDevicesConnected = 4;
-constexpr int StateAuthenticate = 5;
-constexpr int StateLogonNetwork = 6;
-constexpr int StateDisconnected = 8193;
 // Marks the end of a step list: the Done event.
-constexpr int DoneMarker = -1;
+constexpr DialState DoneMarker{-1, u""};
 
 } // namespace
 
-SimulatedDialUp::SimulatedDialUp(const QString& phonebookPath, QObject* parent)
-    : DialUp(parent), m_phonebookPath(phonebookPath) {
+SimulatedDialUp::SimulatedDialUp(Phonebook phonebook, QObject* parent)
+    : DialUp(parent), m_phonebook(std::move(phonebook)) {
     m_stepTimer.setSingleShot(true);
     m_dropTimer.setSingleShot(true);
     connect(&m_stepTimer, &QTimer::timeout, this, &SimulatedDialUp::nextStep);
     connect(&m_dropTimer, &QTimer::timeout, this, &SimulatedDialUp::drop);
 }
 
-void SimulatedDialUp::loadPhonebook() {
-    if (m_loaded)
-        return;
-    m_phonebook = Phonebook::load(m_phonebookPath);
-    m_loaded = true;
-}
-
 int SimulatedDialUp::EntryCount() {
-    loadPhonebook();
     return static_cast<int>(m_phonebook.entries.size());
 }
 
 QString SimulatedDialUp::EntryAt(int index) {
-    loadPhonebook();
     return index >= 0 && index < m_phonebook.entries.size() ? m_phonebook.entries[index].name
                                                             : QString();
-}
-
-QStringList SimulatedDialUp::problems() {
-    loadPhonebook();
-    return m_phonebook.problems;
 }
 
 void SimulatedDialUp::setEntry(const QString& entry) {
@@ -56,7 +36,6 @@ void SimulatedDialUp::setUserName(const QString&) {}
 void SimulatedDialUp::setPassword(const QString&) {}
 
 void SimulatedDialUp::Dial() {
-    loadPhonebook();
     m_stepTimer.stop();
     m_dialing = nullptr;
     for (const PhonebookEntry& entry : m_phonebook.entries)
@@ -64,52 +43,43 @@ void SimulatedDialUp::Dial() {
             m_dialing = &entry;
 
     using Kind = DemoOutcome::Kind;
-    const QList<Step> start = {{StateOpenPort, QStringLiteral("Open Port")},
-                               {StatePortOpened, QStringLiteral("Port Opened")},
-                               {StateConnectDevice, QStringLiteral("Connect Device")}};
+    const QList<Step> start = {Step(OpenPort), Step(PortOpened), Step(ConnectDevice)};
     m_steps = start;
     if (!m_dialing) {
         // An entry the phonebook does not know: the service cannot find a device for it.
-        m_steps = {{StateOpenPort, QStringLiteral("Open Port")},
-                   {StateDisconnected, QStringLiteral("Disconnected")}};
+        m_steps = {Step(OpenPort), Step(Disconnected)};
     } else {
         const QList<DemoOutcome>& outcomes = m_dialing->outcomes;
         const DemoOutcome outcome = outcomes[std::min<qsizetype>(m_attempt, outcomes.size() - 1)];
         switch (outcome.kind) {
         case Kind::Connect:
-            m_steps << Step{StateDeviceConnected, QStringLiteral("Device Connected")}
-                    << Step{StateAllDevicesConnected, QStringLiteral("All Devices Connected")}
-                    << Step{StateAuthenticate, QStringLiteral("Start Authentication")}
-                    << Step{StateLogonNetwork, QStringLiteral("Logon Network")}
-                    << Step{StateConnected, QStringLiteral("Connected")};
+            m_steps << Step(DeviceConnected) << Step(AllDevicesConnected)
+                    << Step(StartAuthentication) << Step(LogonNetwork) << Step(Connected);
             break;
         case Kind::Busy:
-            m_steps << Step{StateDisconnected, QStringLiteral("Disconnected - Line Busy")};
+            m_steps << Step(LineBusy);
             break;
         case Kind::NoAnswer:
-            m_steps << Step{StateDisconnected, QStringLiteral("Disconnected - No Answer")};
+            m_steps << Step(NoAnswer);
             break;
         case Kind::NoDialtone:
-            m_steps = {{StateOpenPort, QStringLiteral("Open Port")},
-                       {StatePortOpened, QStringLiteral("Port Opened")},
-                       {StateDisconnected, QStringLiteral("Disconnected - No Dialtone")}};
+            m_steps = {Step(OpenPort), Step(PortOpened), Step(NoDialtone)};
             break;
         case Kind::Voice:
-            m_steps << Step{StateDisconnected, QStringLiteral("Disconnected - Voice Answer")};
+            m_steps << Step(VoiceAnswer);
             break;
         case Kind::NoCarrier:
-            m_steps << Step{StateDeviceConnected, QStringLiteral("Device Connected")}
-                    << Step{StateDisconnected, QStringLiteral("Disconnected - No Carrier")};
+            m_steps << Step(DeviceConnected) << Step(NoCarrier);
             break;
         case Kind::Disconnected:
-            m_steps << Step{StateDisconnected, QStringLiteral("Disconnected")};
+            m_steps << Step(Disconnected);
             break;
         case Kind::State:
             m_steps << Step{outcome.stateCode, outcome.stateText};
             break;
         }
     }
-    m_steps << Step{DoneMarker, {}};
+    m_steps << Step(DoneMarker);
     ++m_attempt;
     m_stepIndex = 0;
     m_stepTimer.start(m_dialing ? m_dialing->stepMilliseconds : 0);
@@ -119,13 +89,13 @@ void SimulatedDialUp::nextStep() {
     if (m_stepIndex >= m_steps.size())
         return;
     const Step step = m_steps[m_stepIndex++];
-    if (step.code == DoneMarker) {
+    if (step.code == DoneMarker.code) {
         emit Done();
         return;
     }
     m_stateCode = step.code;
     m_stateText = step.text;
-    if (step.code == StateConnected) {
+    if (step.code == Connected.code) {
         m_heldPort = m_dialing->port;
         if (m_dialing->durationSeconds > 0)
             m_dropTimer.start(m_dialing->durationSeconds * 1000);
@@ -140,15 +110,15 @@ void SimulatedDialUp::nextStep() {
 void SimulatedDialUp::HangUp() {
     m_stepTimer.stop();
     m_steps.clear();
-    m_stateCode = StateDisconnected;
-    m_stateText = QStringLiteral("Disconnected");
+    m_stateCode = Disconnected.code;
+    m_stateText = Disconnected.name();
 }
 
 void SimulatedDialUp::drop() {
     m_heldPort = 0;
-    m_stateCode = StateDisconnected;
-    m_stateText = QStringLiteral("Disconnected");
-    emit Progress(StateDisconnected);
+    m_stateCode = Disconnected.code;
+    m_stateText = Disconnected.name();
+    emit Progress(Disconnected.code);
 }
 
 bool SimulatedDialUp::holdsPort(int port) const {

@@ -11,7 +11,7 @@
 class SimulatedDialUp : public DialUp {
     Q_OBJECT
 public:
-    explicit SimulatedDialUp(const QString& phonebookPath, QObject* parent = nullptr);
+    explicit SimulatedDialUp(Phonebook phonebook, QObject* parent = nullptr);
 
     int EntryCount() override;
     QString EntryAt(int index) override;
@@ -23,8 +23,6 @@ public:
     int StateCode() const override { return m_stateCode; }
     QString StateText() const override { return m_stateText; }
 
-    // The skipped lines of the phonebook, each with its place and reason.
-    QStringList problems();
     // Whether a connection of ours holds this port now.
     bool holdsPort(int port) const;
 
@@ -32,13 +30,12 @@ private:
     struct Step {
         int code;
         QString text;
+        Step(int code, const QString& text) : code(code), text(text) {}
+        explicit Step(const DialState& state) : code(state.code), text(state.name()) {}
     };
-    void loadPhonebook();
     void nextStep();
     void drop();
 
-    QString m_phonebookPath;
-    bool m_loaded = false;
     Phonebook m_phonebook;
     QString m_entry;
     int m_attempt = 0;

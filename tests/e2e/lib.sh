@@ -6,7 +6,9 @@ ORVALIN=$(readlink -f "$1")
 E2E_DIR=$(mktemp -d)
 export XDG_CONFIG_HOME="$E2E_DIR/config"
 export XDG_RUNTIME_DIR="$E2E_DIR/runtime"
-mkdir -p "$XDG_CONFIG_HOME/Orvalin" "$XDG_RUNTIME_DIR"
+# Never the machine's own wvdial configuration: a home of its own, a system file of its own.
+export HOME="$E2E_DIR/home" ORVALIN_SYSTEM_WVDIAL="$E2E_DIR/wvdial.conf"
+mkdir -p "$XDG_CONFIG_HOME/Orvalin" "$XDG_RUNTIME_DIR" "$HOME"
 chmod 700 "$XDG_RUNTIME_DIR"
 STORE="$XDG_CONFIG_HOME/Orvalin/Orvalin.sqlite"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM

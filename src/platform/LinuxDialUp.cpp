@@ -1,0 +1,120 @@
+#include "LinuxDialUp.h"
+
+namespace {
+
+// While the simulated modem holds a connection, the port it uses cannot be opened; ports 1 to
+// 4 are virtual and any other opens at once.
+class VirtualSerialPort : public SerialPort {
+public:
+    explicit VirtualSerialPort(const SimulatedDialUp& dialUp) : m_dialUp(dialUp) {}
+    bool setPort(int number) override {
+        if (number < 1 || number > 4)
+            return false;
+        m_port = number;
+        return true;
+    }
+    bool open() override { return m_port != 0 && !m_dialUp.holdsPort(m_port); }
+    bool close() override { return true; }
+
+private:
+    const SimulatedDialUp& m_dialUp;
+    int m_port = 0;
+};
+
+} // namespace
+
+LinuxDialUp::LinuxDialUp(PhonebookFiles files, ModemSystem system, QObject* parent)
+    : DialUp(parent), m_files(std::move(files)), m_system(std::move(system)) {}
+
+const Phonebook& LinuxDialUp::book() {
+    if (!m_book) {
+        m_book = Phonebook::load(m_files);
+        m_simulated = std::make_unique<SimulatedDialUp>(*m_book);
+        m_modem = std::make_unique<ModemDialUp>(*m_book, m_system);
+        for (DialUp* dialUp :
+             {static_cast<DialUp*>(m_simulated.get()), static_cast<DialUp*>(m_modem.get())}) {
+            connect(dialUp, &DialUp::Progress, this, [this, dialUp](int state) {
+                if (dialUp == m_active)
+                    emit Progress(state);
+            });
+            connect(dialUp, &DialUp::Done, this, [this, dialUp] {
+                if (dialUp == m_active)
+                    emit Done();
+            });
+        }
+        m_active = m_simulated.get();
+    }
+    return *m_book;
+}
+
+int LinuxDialUp::EntryCount() {
+    return static_cast<int>(book().entries.size());
+}
+
+QString LinuxDialUp::EntryAt(int index) {
+    return index >= 0 && index < book().entries.size() ? book().entries[index].name : QString();
+}
+
+void LinuxDialUp::setEntry(const QString& entry) {
+    book();
+    m_entry = entry;
+    m_simulated->setEntry(entry);
+    m_modem->setEntry(entry);
+}
+
+void LinuxDialUp::setUserName(const QString& userName) {
+    book();
+    m_modem->setUserName(userName);
+}
+
+void LinuxDialUp::setPassword(const QString& password) {
+    book();
+    m_modem->setPassword(password);
+}
+
+// An entry the phonebook does not know goes to the simulated modem, which reports it as a
+// service would: no device to dial.
+void LinuxDialUp::Dial() {
+    m_active = m_simulated.get();
+    for (const PhonebookEntry& entry : book().entries)
+        if (entry.name == m_entry) {
+            if (!entry.isDemo())
+                m_active = m_modem.get();
+            break;
+        }
+    m_active->Dial();
+}
+
+void LinuxDialUp::HangUp() {
+    book();
+    m_active->HangUp();
+}
+
+int LinuxDialUp::StateCode() const {
+    return m_active ? m_active->StateCode() : DialStates::Disconnected.code;
+}
+
+QString LinuxDialUp::StateText() const {
+    return m_active ? m_active->StateText() : DialStates::Disconnected.name();
+}
+
+QStringList LinuxDialUp::problems() {
+    return book().problems;
+}
+
+QStringList LinuxDialUp::setupProblems() {
+    QStringList problems;
+    for (const PhonebookEntry& entry : book().entries)
+        if (!entry.isDemo())
+            if (const QStringList lacks = SetupProblems(entry.modem, m_system); !lacks.isEmpty())
+                problems << entry.name + QStringLiteral(": ") + lacks.join(QStringLiteral("; "));
+    return problems;
+}
+
+std::unique_ptr<SerialPort> LinuxDialUp::createSerialPort() {
+    book();
+    if (m_active == m_modem.get())
+        return std::make_unique<DeviceSerialPort>(
+            [book = *m_book](int port) { return book.comDevice(port); }, m_system.lockFolder);
+    return std::make_unique<VirtualSerialPort>(*m_simulated);
+}

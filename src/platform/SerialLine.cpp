@@ -1,0 +1,194 @@
+#include "SerialLine.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+QString systemError(int error = errno) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The pid a lock names: leading ASCII digits (the UUCP "%10d\n" form, and Qt's lock files,
+// which begin with the pid), or the four bytes of a binary pid as older programs write it.
+std::optional<pid_t> lockOwner(const QByteArray& content) {
+    const QByteArray text = content.trimmed();
+    qsizetype digits = 0;
+    while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9')
+        ++digits;
+    if (digits > 0) {
+        bool ok = false;
+        const int pid = text.left(digits).toInt(&ok);
+        if (ok && pid > 0)
+            return pid;
+        return std::nullopt;
+    }
+    if (content.size() == sizeof(pid_t)) {
+        pid_t pid = 0;
+        std::memcpy(&pid, content.constData(), sizeof pid);
+        if (pid > 0)
+            return pid;
+    }
+    return std::nullopt;
+}
+
+bool alive(pid_t pid) {
+    return ::kill(pid, 0) == 0 || errno == EPERM;
+}
+
+speed_t speedOf(int baud) {
+    static const std::pair<int, speed_t> speeds[] = {
+        {4000000, B4000000}, {3000000, B3000000}, {2000000, B2000000}, {1000000, B1000000},
+        {921600, B921600},   {460800, B460800},   {230400, B230400},   {115200, B115200},
+        {57600, B57600},     {38400, B38400},     {19200, B19200},     {9600, B9600},
+        {4800, B4800},       {2400, B2400},       {1200, B1200},       {300, B300}};
+    for (const auto& [rate, speed] : speeds)
+        if (baud >= rate)
+            return speed;
+    return B300;
+}
+
+} // namespace
+
+LineLock::LineLock(const QString& device, const QString& lockFolder) {
+    const QString resolved = QFileInfo(device).canonicalFilePath();
+    const QString name = QFileInfo(resolved.isEmpty() ? device : resolved).fileName();
+    m_path = lockFolder + QStringLiteral("/LCK..") + name;
+}
+
+std::optional<QString> LineLock::heldBecause() const {
+    QFile file(m_path);
+    if (!file.exists())
+        return std::nullopt;
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("lukkoa %1 ei voi lukea (%2)").arg(m_path, file.errorString());
+    const std::optional<pid_t> owner = lockOwner(file.read(128));
+    if (!owner)
+        return QStringLiteral("lukon %1 sisältöä ei voi tulkita").arg(m_path);
+    if (!alive(*owner))
+        return std::nullopt;
+    return QStringLiteral("prosessi %1 pitää linjaa (%2)").arg(*owner).arg(m_path);
+}
+
+std::optional<QString> LineLock::take() {
+    if (std::optional<QString> why = heldBecause())
+        return why;
+    if (!write(::getpid(), false)) {
+        if (errno != EEXIST)
+            return QStringLiteral("lukkoa %1 ei voi kirjoittaa (%2)").arg(m_path, systemError());
+        // Another taker came first, or the lock is stale: its process is gone, and a new lock
+        // is put in its place.
+        if (std::optional<QString> why = heldBecause())
+            return why;
+        if (!write(::getpid(), true))
+            return QStringLiteral("lukkoa %1 ei voi kirjoittaa (%2)").arg(m_path, systemError());
+    }
+    m_holder = ::getpid();
+    return std::nullopt;
+}
+
+void LineLock::handTo(pid_t pid) {
+    if (m_holder != 0 && write(pid, true))
+        m_holder = pid;
+}
+
+void LineLock::release() {
+    if (m_holder == 0)
+        return;
+    QFile file(m_path);
+    if (file.open(QIODevice::ReadOnly) && lockOwner(file.read(128)) == m_holder)
+        QFile::remove(m_path);
+    m_holder = 0;
+}
+
+// The lock is written whole into a file of its own and then put in place, so that no reader
+// ever sees half a pid: linked when there must be no lock yet, renamed over one when replacing.
+bool LineLock::write(pid_t pid, bool replace) const {
+    const QByteArray path = QFile::encodeName(m_path);
+    const QByteArray temporary = path + ".orvalin." + QByteArray::number(::getpid());
+    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const QByteArray content = QByteArray::number(pid).rightJustified(10, ' ') + '\n';
+    const bool written = ::write(fd, content.constData(), content.size()) == content.size();
+    ::close(fd);
+    bool placed = false;
+    if (written)
+        placed = replace ? ::rename(temporary.constData(), path.constData()) == 0
+                         : ::link(temporary.constData(), path.constData()) == 0;
+    const int error = errno;
+    ::unlink(temporary.constData());
+    errno = error;
+    return placed;
+}
+
+OpenedLine OpenSerialLine(const QString& device, int baud) {
+    const QByteArray path = QFile::encodeName(device);
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {-1, QStringLiteral("laitetta %1 ei voi avata (%2)").arg(device, systemError())};
+    termios settings{};
+    if (::ioctl(fd, TIOCEXCL) != 0 || ::tcgetattr(fd, &settings) != 0) {
+        const QString error = systemError();
+        ::close(fd);
+        return {-1, QStringLiteral("%1 ei ole sarjalinja (%2)").arg(device, error)};
+    }
+    ::cfmakeraw(&settings);
+    settings.c_cflag |= CS8 | CREAD | CLOCAL | HUPCL | CRTSCTS;
+    ::cfsetispeed(&settings, speedOf(baud));
+    ::cfsetospeed(&settings, speedOf(baud));
+    ::tcsetattr(fd, TCSANOW, &settings);
+    ::tcflush(fd, TCIOFLUSH);
+    return {fd, {}};
+}
+
+bool SetDtr(int fd, bool on) {
+    int bits = TIOCM_DTR;
+    return ::ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bits) == 0;
+}
+
+void CloseSerialLine(int fd) {
+    if (fd < 0)
+        return;
+    ::ioctl(fd, TIOCNXCL);
+    ::close(fd);
+}
+
+DeviceSerialPort::DeviceSerialPort(std::function<QString(int)> deviceOf, QString lockFolder)
+    : m_deviceOf(std::move(deviceOf)), m_lockFolder(std::move(lockFolder)) {}
+
+DeviceSerialPort::~DeviceSerialPort() {
+    close();
+}
+
+bool DeviceSerialPort::setPort(int number) {
+    if (number < 1 || number > 4)
+        return false;
+    m_device = m_deviceOf(number);
+    return true;
+}
+
+// A line another program has locked is busy even for root, whom the exclusive mode of the
+// open line does not keep out.
+bool DeviceSerialPort::open() {
+    if (m_device.isEmpty() || m_fd >= 0 || LineLock(m_device, m_lockFolder).heldBecause())
+        return false;
+    m_fd =
+        ::open(QFile::encodeName(m_device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    return m_fd >= 0;
+}
+
+bool DeviceSerialPort::close() {
+    if (m_fd < 0)
+        return false;
+    ::close(m_fd);
+    m_fd = -1;
+    return true;
+}
