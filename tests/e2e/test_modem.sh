@@ -1,0 +1,130 @@
+# Calls through the real dialer: a fake Hayes modem on a pseudo-terminal, the stand-in pppd and,
+# once, the real pppd.
+source "$(dirname "$0")/lib.sh" "$1"
+SUPPORT=$(readlink -f "$(dirname "$0")/../support")
+PASSWORD="kaalisalaatti"
+e2e_display
+
+# A modem that answers its dial commands with $@ in turn, at $E2E_DIR/modem.
+modem_start() {
+    rm -f "$E2E_DIR/modem" "$E2E_DIR/received"
+    python3 "$SUPPORT/fake_modem.py" "$E2E_DIR/modem" "$E2E_DIR/received" "$@" &
+    E2E_PIDS+=($!)
+    local i
+    for i in $(seq 100); do [ -e "$E2E_DIR/modem" ] && break; sleep 0.05; done
+    LOCK=/run/lock/LCK..$(basename "$(readlink -f "$E2E_DIR/modem")")
+}
+
+# One modem entry dialed by the pppd at $1; COM1 is the modem's line.
+modem_phonebook() {
+    e2e_phonebook <<EOF2
+[Dialer Modeemi]
+Modem = $E2E_DIR/modem
+Phone = 0600 1
+PPPD Path = $1
+[Com Ports]
+Com1 = $E2E_DIR/modem
+EOF2
+}
+
+# Starts the program and answers the start-up message when the machine lacks something a real
+# call needs (here: no PPP in the kernel).
+modem_run() {
+    e2e_start env FAKE_PPPD_RECORD="$E2E_DIR/pppd" "$@"
+    e2e_wait_window "Orvalin 1.0" >/dev/null
+    if [ ! -e /dev/ppp ]; then
+        e2e_keys "$(e2e_wait_window Orvalin)" Return
+        grep -q "Modeemi: .*PPP-tukea" "$E2E_DIR/orvalin.log" || fail "no start-up line for /dev/ppp"
+    fi
+}
+
+# Types the user name and the password into the start-up window and dials.
+modem_dial() {
+    local start
+    start=$(e2e_wait_window "Orvalin 1.0")
+    e2e_keys "$start" Tab
+    e2e_type "$start" "kokeilija"
+    e2e_keys "$start" Tab
+    printf '%s' "$PASSWORD" | xdotool type --delay 30 --file -
+    e2e_keys "$start" alt+o
+}
+
+e2e_store Asetukset Odotetaan 1
+e2e_store Asetukset Portti 1
+
+# A busy line, a redial, the meter; the stand-in pppd ends after 3 s and the probe notices.
+modem_start BUSY "CONNECT 33600"
+modem_phonebook "$SUPPORT/fake_pppd.py"
+modem_run FAKE_PPPD_SCENARIO="up 3"
+modem_dial
+meter=$(e2e_wait_window Orvalin 30)
+read -r pppd _ <"$E2E_DIR/pppd"
+e2e_expect "the lock's pid" "$(tr -d ' \n' <"$LOCK")" "$pppd"
+for file in cmdline environ; do
+    ! grep -qa "$PASSWORD" "/proc/$pppd/$file" || fail "the password is in pppd's $file"
+done
+expected=$(printf '%s' "$PASSWORD" | sha256sum | cut -d' ' -f1)
+grep -q " $expected " "$E2E_DIR/pppd" || fail "pppd did not read the password: $(cat "$E2E_DIR/pppd")"
+grep -qa "ATDT0600 1" "$E2E_DIR/received" || fail "the modem was not dialed"
+[ "$(grep -ao "ATDT0600 1" "$E2E_DIR/received" | wc -l)" = 2 ] || fail "the busy line was not redialed"
+summary=""
+for i in $(seq 100); do
+    summary=$(xdotool search --onlyvisible --name '^Orvalin$' 2>/dev/null | grep -vx "$meter" | head -n1) || true
+    [ -n "$summary" ] && break
+    sleep 0.1
+done
+[ -n "$summary" ] || fail "no summary after pppd ended"
+[ ! -e "$LOCK" ] || fail "the lock outlived pppd"
+e2e_keys "$summary" Return
+e2e_wait_exit "$ORVALIN_PID" 20
+case "$(e2e_setting Kesto 0)" in
+00:00:0[2-5]) ;;
+*) fail "logged $(e2e_setting Kesto 0) for a call of about 3 s" ;;
+esac
+! grep -rqa "$PASSWORD" "$XDG_CONFIG_HOME" "$E2E_DIR/received" "$E2E_DIR/orvalin.log" ||
+    fail "the password was written down"
+
+# Cancel while the modem dials: no pppd, no lock, and the start-up window again.
+modem_start silence
+rm -f "$E2E_DIR/pppd"
+modem_run
+modem_dial
+dialing=$(e2e_wait_window MODEEMI)
+for i in $(seq 50); do grep -qa ATDT "$E2E_DIR/received" && break; sleep 0.1; done
+e2e_keys "$dialing" Escape
+e2e_wait_window "Orvalin 1.0" >/dev/null
+[ ! -e "$LOCK" ] || fail "cancelling left the lock"
+[ ! -e "$E2E_DIR/pppd" ] || fail "cancelling started pppd"
+kill "$ORVALIN_PID"
+e2e_wait_exit "$ORVALIN_PID"
+
+# The real pppd: without PPP in the kernel it ends at once, and the call with it.
+if [ ! -e /dev/ppp ]; then
+    modem_start "CONNECT 33600"
+    modem_phonebook /usr/sbin/pppd
+    modem_run
+    modem_dial
+    e2e_keys "$(e2e_wait_window Orvalin 30)" Return
+    e2e_wait_window "Orvalin 1.0" >/dev/null
+    grep -qF "Modeemi: ytimessä ei ole PPP-tukea: " "$E2E_DIR/orvalin.log" ||
+        fail "pppd's end was not explained: $(tail -n3 "$E2E_DIR/orvalin.log")"
+    [ ! -e "$LOCK" ] || fail "the real pppd's end left the lock"
+    kill "$ORVALIN_PID"
+    e2e_wait_exit "$ORVALIN_PID"
+fi
+
+# The link outlives the program ended by a signal: the lock then names pppd.
+modem_start "CONNECT 33600"
+modem_phonebook "$SUPPORT/fake_pppd.py"
+rm -f "$E2E_DIR/pppd"
+modem_run
+modem_dial
+e2e_wait_window Orvalin 30 >/dev/null
+read -r pppd _ <"$E2E_DIR/pppd"
+kill -TERM "$ORVALIN_PID"
+e2e_wait_exit "$ORVALIN_PID"
+kill -0 "$pppd" || fail "pppd ended with the program"
+e2e_expect "the lock's pid" "$(tr -d ' \n' <"$LOCK")" "$pppd"
+[ "$(e2e_setting Kesto 1)" != "<absent>" ] || fail "the signalled end did not log the call"
+kill "$pppd"
+echo "modem calls dialed, metered, cancelled and ended"
