@@ -52,7 +52,7 @@ int LinuxDialUp::EntryCount() {
 }
 
 QString LinuxDialUp::EntryAt(int index) {
-    return index >= 0 && index < book().entries.size() ? book().entries[index].name : QString();
+    return book().nameAt(index);
 }
 
 void LinuxDialUp::setEntry(const QString& entry) {
@@ -75,13 +75,8 @@ void LinuxDialUp::setPassword(const QString& password) {
 // An entry the phonebook does not know goes to the simulated modem, which reports it as a
 // service would: no device to dial.
 void LinuxDialUp::Dial() {
-    m_active = m_simulated.get();
-    for (const PhonebookEntry& entry : book().entries)
-        if (entry.name == m_entry) {
-            if (!entry.isDemo())
-                m_active = m_modem.get();
-            break;
-        }
+    const PhonebookEntry* entry = book().find(m_entry);
+    m_active = entry && !entry->isDemo() ? static_cast<DialUp*>(m_modem.get()) : m_simulated.get();
     m_active->Dial();
 }
 
@@ -115,6 +110,6 @@ std::unique_ptr<SerialPort> LinuxDialUp::createSerialPort() {
     book();
     if (m_active == m_modem.get())
         return std::make_unique<DeviceSerialPort>(
-            [book = *m_book](int port) { return book.comDevice(port); }, m_system.lockFolder);
+            [book = &*m_book](int port) { return book->comDevice(port); }, m_system.lockFolder);
     return std::make_unique<VirtualSerialPort>(*m_simulated);
 }

@@ -120,8 +120,7 @@ int ModemDialUp::EntryCount() {
 }
 
 QString ModemDialUp::EntryAt(int index) {
-    return index >= 0 && index < m_phonebook.entries.size() ? m_phonebook.entries[index].name
-                                                            : QString();
+    return m_phonebook.nameAt(index);
 }
 
 void ModemDialUp::setEntry(const QString& entry) {
@@ -138,10 +137,7 @@ void ModemDialUp::setPassword(const QString& password) {
 
 void ModemDialUp::Dial() {
     HangUp();
-    m_entry = nullptr;
-    for (const PhonebookEntry& entry : m_phonebook.entries)
-        if (entry.name == m_entryName && !m_entry)
-            m_entry = &entry;
+    m_entry = m_phonebook.find(m_entryName);
     m_phase = Phase::Resetting;
     QMetaObject::invokeMethod(this, &ModemDialUp::start, Qt::QueuedConnection);
 }

@@ -370,6 +370,17 @@ QString Phonebook::comDevice(int port) const {
     return comPorts.value(port, QStringLiteral("/dev/ttyS%1").arg(port - 1));
 }
 
+QString Phonebook::nameAt(int index) const {
+    return index >= 0 && index < entries.size() ? entries[index].name : QString();
+}
+
+const PhonebookEntry* Phonebook::find(const QString& name) const {
+    for (const PhonebookEntry& entry : entries)
+        if (entry.name == name)
+            return &entry;
+    return nullptr;
+}
+
 QList<PhonebookEntry> Phonebook::builtInEntries() {
     using Kind = DemoOutcome::Kind;
     return {

@@ -65,4 +65,8 @@ struct Phonebook {
     static QList<PhonebookEntry> builtInEntries();
     // The device of COM port 1 to 4.
     QString comDevice(int port) const;
+    // The name of the entry at this index; empty outside the list.
+    QString nameAt(int index) const;
+    // The entry of this name, exactly as written; nothing when there is none.
+    const PhonebookEntry* find(const QString& name) const;
 };

@@ -22,8 +22,7 @@ int SimulatedDialUp::EntryCount() {
 }
 
 QString SimulatedDialUp::EntryAt(int index) {
-    return index >= 0 && index < m_phonebook.entries.size() ? m_phonebook.entries[index].name
-                                                            : QString();
+    return m_phonebook.nameAt(index);
 }
 
 void SimulatedDialUp::setEntry(const QString& entry) {
@@ -37,10 +36,7 @@ void SimulatedDialUp::setPassword(const QString&) {}
 
 void SimulatedDialUp::Dial() {
     m_stepTimer.stop();
-    m_dialing = nullptr;
-    for (const PhonebookEntry& entry : m_phonebook.entries)
-        if (entry.name == m_entry)
-            m_dialing = &entry;
+    m_dialing = m_phonebook.find(m_entry);
 
     using Kind = DemoOutcome::Kind;
     const QList<Step> start = {Step(OpenPort), Step(PortOpened), Step(ConnectDevice)};
