@@ -17,7 +17,6 @@ seconds=${2:-600}
 yardstick=$(dirname "$(readlink -f "$1")")/bench_clock_window
 [ -x "$yardstick" ] || { echo "build bench_clock_window first: $yardstick" >&2; exit 1; }
 source "$root/tests/e2e/lib.sh" "$1"
-source "$root/tests/e2e/meter_lib.sh"
 e2e_display
 meter_phonebook 0
 e2e_start

@@ -22,8 +22,10 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
+# Fails the test; the program's last words go with it, a sanitizer's report among them.
 fail() {
     echo "FAIL: $*" >&2
+    [ -s "$E2E_DIR/orvalin.log" ] && tail -n 40 "$E2E_DIR/orvalin.log" >&2
     exit 1
 }
 
@@ -119,4 +121,106 @@ e2e_wait_exit() {
 
 e2e_expect() {
     [ "$2" = "$3" ] || fail "$1: expected \"$3\", got \"$2\""
+}
+
+# Types a user name and a password into the start-up window and dials. The password goes to
+# xdotool on its standard input, never on a command line.
+e2e_dial() {
+    local start
+    start=$(e2e_wait_window "Orvalin 1.0")
+    e2e_keys "$start" Tab
+    e2e_type "$start" "$1"
+    e2e_keys "$start" Tab
+    printf '%s' "$2" | xdotool type --delay 30 --file -
+    e2e_keys "$start" alt+o
+}
+
+# Demo calls.
+
+# Writes a phonebook with one demo entry that connects at once and drops after $1 seconds
+# (0: never).
+meter_phonebook() {
+    e2e_phonebook <<EOF2
+[Dialer Demo]
+Modem = demo
+Phone = 0600 12345
+Demo Outcomes = connect
+Demo Step = 50
+Demo Duration = $1
+Demo Port = 1
+EOF2
+}
+
+# Dials the demo entry; prints the meter's window id once it shows.
+meter_dial() {
+    e2e_dial matti demo-salasana
+    e2e_wait_window "Orvalin" 30
+}
+
+# Waits for the summary of the meter $1 (it hides before its summary, which carries the same
+# title) and prints the summary's window id.
+meter_wait_summary() {
+    local summary="" i
+    for i in $(seq 300); do
+        summary=$(meter_visible "Orvalin" | grep -vx "$1" | head -n1) || true
+        if [ -n "$summary" ]; then
+            echo "$summary"
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "no summary within 30 s"
+}
+
+# The window ids with exactly this title that are mapped now.
+meter_visible() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; }
+
+# Starts the program with its clock running $FAKE_SPEED times faster than real time. The library
+# is preloaded directly rather than through the faketime wrapper, which forks: the pid is then the
+# program's own, for the signals a test sends it.
+meter_start_fast() {
+    local library
+    library=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n1)
+    [ -n "$library" ] || fail "libfaketime is not installed"
+    e2e_start env LD_PRELOAD="$library" FAKETIME="+0 x$FAKE_SPEED"
+}
+
+now() { date +%s.%N; }
+# Seconds of the program's sped-up clock between two real moments.
+fake_seconds() { echo "($2 - $1) * $FAKE_SPEED" | bc; }
+
+# Calls through the real dialer: a fake Hayes modem on a pseudo-terminal and the stand-in pppd.
+SUPPORT=$(readlink -f "$(dirname "${BASH_SOURCE[0]}")/../support")
+
+# A modem that answers its dial commands with $@ in turn, at $E2E_DIR/modem.
+modem_start() {
+    rm -f "$E2E_DIR/modem" "$E2E_DIR/received"
+    python3 "$SUPPORT/fake_modem.py" "$E2E_DIR/modem" "$E2E_DIR/received" "$@" &
+    E2E_PIDS+=($!)
+    local i
+    for i in $(seq 100); do [ -e "$E2E_DIR/modem" ] && break; sleep 0.05; done
+    LOCK=/run/lock/LCK..$(basename "$(readlink -f "$E2E_DIR/modem")")
+}
+
+# One modem entry dialed by the pppd at $1; COM1 is the modem's line.
+modem_phonebook() {
+    e2e_phonebook <<EOF2
+[Dialer Modeemi]
+Modem = $E2E_DIR/modem
+Phone = 0600 1
+PPPD Path = $1
+[Com Ports]
+Com1 = $E2E_DIR/modem
+EOF2
+}
+
+# Starts the program and answers the start-up message when the machine lacks something a real
+# call needs (here: no PPP in the kernel).
+modem_run() {
+    e2e_start env FAKE_PPPD_RECORD="$E2E_DIR/pppd" "$@"
+    e2e_wait_window "Orvalin 1.0" >/dev/null
+    if [ ! -e /dev/ppp ]; then
+        e2e_keys "$(e2e_wait_window Orvalin)" Return
+        grep -q "Modeemi: .*PPP-tukea" "$E2E_DIR/orvalin.log" || fail "no start-up line for /dev/ppp"
+    fi
 }

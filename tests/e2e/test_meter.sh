@@ -2,7 +2,6 @@
 # the end within a second, logs the call, stores the totals and its position, and ends the program
 # once the summary is answered.
 source "$(dirname "$0")/lib.sh" "$1"
-source "$(dirname "$0")/meter_lib.sh"
 FAKE_SPEED=10
 e2e_display
 meter_phonebook 65

@@ -2,7 +2,6 @@
 # red at the call's minute and the window flashes; a termination signal then ends the run with
 # the call logged and stored, without a summary waiting for anyone.
 source "$(dirname "$0")/lib.sh" "$1"
-source "$(dirname "$0")/meter_lib.sh"
 FAKE_SPEED=10
 e2e_display
 meter_phonebook 0

@@ -1,53 +1,8 @@
 # Calls through the real dialer: a fake Hayes modem on a pseudo-terminal, the stand-in pppd and,
 # once, the real pppd.
 source "$(dirname "$0")/lib.sh" "$1"
-SUPPORT=$(readlink -f "$(dirname "$0")/../support")
 PASSWORD="kaalisalaatti"
 e2e_display
-
-# A modem that answers its dial commands with $@ in turn, at $E2E_DIR/modem.
-modem_start() {
-    rm -f "$E2E_DIR/modem" "$E2E_DIR/received"
-    python3 "$SUPPORT/fake_modem.py" "$E2E_DIR/modem" "$E2E_DIR/received" "$@" &
-    E2E_PIDS+=($!)
-    local i
-    for i in $(seq 100); do [ -e "$E2E_DIR/modem" ] && break; sleep 0.05; done
-    LOCK=/run/lock/LCK..$(basename "$(readlink -f "$E2E_DIR/modem")")
-}
-
-# One modem entry dialed by the pppd at $1; COM1 is the modem's line.
-modem_phonebook() {
-    e2e_phonebook <<EOF2
-[Dialer Modeemi]
-Modem = $E2E_DIR/modem
-Phone = 0600 1
-PPPD Path = $1
-[Com Ports]
-Com1 = $E2E_DIR/modem
-EOF2
-}
-
-# Starts the program and answers the start-up message when the machine lacks something a real
-# call needs (here: no PPP in the kernel).
-modem_run() {
-    e2e_start env FAKE_PPPD_RECORD="$E2E_DIR/pppd" "$@"
-    e2e_wait_window "Orvalin 1.0" >/dev/null
-    if [ ! -e /dev/ppp ]; then
-        e2e_keys "$(e2e_wait_window Orvalin)" Return
-        grep -q "Modeemi: .*PPP-tukea" "$E2E_DIR/orvalin.log" || fail "no start-up line for /dev/ppp"
-    fi
-}
-
-# Types the user name and the password into the start-up window and dials.
-modem_dial() {
-    local start
-    start=$(e2e_wait_window "Orvalin 1.0")
-    e2e_keys "$start" Tab
-    e2e_type "$start" "kokeilija"
-    e2e_keys "$start" Tab
-    printf '%s' "$PASSWORD" | xdotool type --delay 30 --file -
-    e2e_keys "$start" alt+o
-}
 
 e2e_store Asetukset Odotetaan 1
 e2e_store Asetukset Portti 1
@@ -56,7 +11,7 @@ e2e_store Asetukset Portti 1
 modem_start BUSY "CONNECT 33600"
 modem_phonebook "$SUPPORT/fake_pppd.py"
 modem_run FAKE_PPPD_SCENARIO="up 3"
-modem_dial
+e2e_dial kokeilija "$PASSWORD"
 meter=$(e2e_wait_window Orvalin 30)
 read -r pppd _ <"$E2E_DIR/pppd"
 e2e_expect "the lock's pid" "$(tr -d ' \n' <"$LOCK")" "$pppd"
@@ -88,7 +43,7 @@ esac
 modem_start silence
 rm -f "$E2E_DIR/pppd"
 modem_run
-modem_dial
+e2e_dial kokeilija "$PASSWORD"
 dialing=$(e2e_wait_window MODEEMI)
 for i in $(seq 50); do grep -qa ATDT "$E2E_DIR/received" && break; sleep 0.1; done
 e2e_keys "$dialing" Escape
@@ -103,7 +58,7 @@ if [ ! -e /dev/ppp ]; then
     modem_start "CONNECT 33600"
     modem_phonebook /usr/sbin/pppd
     modem_run
-    modem_dial
+    e2e_dial kokeilija "$PASSWORD"
     e2e_keys "$(e2e_wait_window Orvalin 30)" Return
     e2e_wait_window "Orvalin 1.0" >/dev/null
     grep -qF "Modeemi: ytimessä ei ole PPP-tukea: " "$E2E_DIR/orvalin.log" ||
@@ -118,7 +73,7 @@ modem_start "CONNECT 33600"
 modem_phonebook "$SUPPORT/fake_pppd.py"
 rm -f "$E2E_DIR/pppd"
 modem_run
-modem_dial
+e2e_dial kokeilija "$PASSWORD"
 e2e_wait_window Orvalin 30 >/dev/null
 read -r pppd _ <"$E2E_DIR/pppd"
 kill -TERM "$ORVALIN_PID"

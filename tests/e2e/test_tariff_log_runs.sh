@@ -3,7 +3,6 @@
 # each 65-second call costs 1 markkaa, the two rows go under "0" and "1", the totals add up, and a
 # third run's viewer opens on them and writes them back as they were.
 source "$(dirname "$0")/lib.sh" "$1"
-source "$(dirname "$0")/meter_lib.sh"
 FAKE_SPEED=10
 e2e_display
 meter_phonebook 65
