@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -61,15 +62,21 @@ LineLock::LineLock(const QString& device, const QString& lockFolder) {
     const QString resolved = QFileInfo(device).canonicalFilePath();
     const QString name = QFileInfo(resolved.isEmpty() ? device : resolved).fileName();
     m_path = lockFolder + QStringLiteral("/LCK..") + name;
+    m_encodedPath = QFile::encodeName(m_path);
 }
 
+// Read with bare system calls: the meter's probe asks this once a second for the whole call.
 std::optional<QString> LineLock::heldBecause() const {
-    QFile file(m_path);
-    if (!file.exists())
+    const int fd = ::open(m_encodedPath.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT)
         return std::nullopt;
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("lukkoa %1 ei voi lukea (%2)").arg(m_path, file.errorString());
-    const std::optional<pid_t> owner = lockOwner(file.read(128));
+    if (fd < 0)
+        return QStringLiteral("lukkoa %1 ei voi lukea (%2)").arg(m_path, systemError());
+    char content[128];
+    const ssize_t length = ::read(fd, content, sizeof content);
+    ::close(fd);
+    const std::optional<pid_t> owner =
+        lockOwner(QByteArray(content, static_cast<qsizetype>(std::max<ssize_t>(length, 0))));
     if (!owner)
         return QStringLiteral("lukon %1 sisältöä ei voi tulkita").arg(m_path);
     if (!alive(*owner))
@@ -111,7 +118,7 @@ void LineLock::release() {
 // The lock is written whole into a file of its own and then put in place, so that no reader
 // ever sees half a pid: linked when there must be no lock yet, renamed over one when replacing.
 bool LineLock::write(pid_t pid, bool replace) const {
-    const QByteArray path = QFile::encodeName(m_path);
+    const QByteArray& path = m_encodedPath;
     const QByteArray temporary = path + ".orvalin." + QByteArray::number(::getpid());
     const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
@@ -168,17 +175,22 @@ DeviceSerialPort::~DeviceSerialPort() {
     close();
 }
 
+// The meter sets the port before every probe; the device's links are resolved once.
 bool DeviceSerialPort::setPort(int number) {
     if (number < 1 || number > 4)
         return false;
-    m_device = m_deviceOf(number);
+    if (number != m_port) {
+        m_port = number;
+        m_device = m_deviceOf(number);
+        m_lock.emplace(m_device, m_lockFolder);
+    }
     return true;
 }
 
 // A line another program has locked is busy even for root, whom the exclusive mode of the
 // open line does not keep out.
 bool DeviceSerialPort::open() {
-    if (m_device.isEmpty() || m_fd >= 0 || LineLock(m_device, m_lockFolder).heldBecause())
+    if (m_device.isEmpty() || m_fd >= 0 || m_lock->heldBecause())
         return false;
     m_fd =
         ::open(QFile::encodeName(m_device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);

@@ -2,6 +2,7 @@
 
 #include "Platform.h"
 
+#include <QByteArray>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -29,6 +30,7 @@ private:
     bool write(pid_t pid, bool replace) const;
 
     QString m_path;
+    QByteArray m_encodedPath;
     pid_t m_holder = 0;
 };
 
@@ -58,6 +60,8 @@ public:
 private:
     std::function<QString(int)> m_deviceOf;
     QString m_lockFolder;
+    int m_port = 0;
     QString m_device;
+    std::optional<LineLock> m_lock;
     int m_fd = -1;
 };
