@@ -46,7 +46,7 @@ after=()
 for pid in "${pids[@]}"; do after+=("$(cpu_ticks "$pid")"); done
 ended=$(now)
 kill -0 "$ORVALIN_PID" || fail "the program ended while metering"
-[ -n "$(meter_visible Orvalin | grep -x "$meter")" ] || fail "the meter is no longer shown"
+[ -n "$(e2e_visible Orvalin | grep -x "$meter")" ] || fail "the meter is no longer shown"
 
 for i in "${!pids[@]}"; do
     echo "${before[$i]} ${after[$i]} $started $ended $tick" | awk -v what="${names[$i]}" '{

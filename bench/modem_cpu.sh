@@ -14,7 +14,6 @@ seconds=${2:-600}
 source "$root/tests/e2e/lib.sh" "$1"
 
 e2e_display
-E2E_PIDS+=("$XVFB_PID")
 meter_phonebook 0
 e2e_start
 meter_dial >/dev/null

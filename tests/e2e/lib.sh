@@ -1,11 +1,12 @@
-# Shared steps of the end-to-end tests: the built program in its own virtual X server, with a
-# temporary settings folder and runtime folder. Source it with the program's path as $1.
+# Shared steps of the end-to-end tests and the benchmarks: the built program in its own virtual X
+# server, with a temporary settings folder, runtime folder and home. Source it with the program's
+# path as $1.
 set -euo pipefail
 
 ORVALIN=$(readlink -f "$1")
+SUPPORT=$(readlink -f "$(dirname "${BASH_SOURCE[0]}")/../support")
 E2E_DIR=$(mktemp -d)
-export XDG_CONFIG_HOME="$E2E_DIR/config"
-export XDG_RUNTIME_DIR="$E2E_DIR/runtime"
+export XDG_CONFIG_HOME="$E2E_DIR/config" XDG_RUNTIME_DIR="$E2E_DIR/runtime"
 # Never the machine's own wvdial configuration: a home of its own, a system file of its own.
 export HOME="$E2E_DIR/home" ORVALIN_SYSTEM_WVDIAL="$E2E_DIR/wvdial.conf"
 mkdir -p "$XDG_CONFIG_HOME/Orvalin" "$XDG_RUNTIME_DIR" "$HOME"
@@ -17,7 +18,6 @@ E2E_PIDS=()
 e2e_cleanup() {
     local pid
     for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
     rm -rf "$E2E_DIR"
 }
 trap e2e_cleanup EXIT
@@ -29,15 +29,23 @@ fail() {
     exit 1
 }
 
+e2e_expect() { [ "$2" = "$3" ] || fail "$1: expected \"$3\", got \"$2\""; }
+
+# Runs a command every tenth of a second until it succeeds; after $1 seconds fails with $2.
+e2e_until() {
+    local timeout=$1 what=$2 i
+    for i in $(seq $((timeout * 10))); do
+        "${@:3}" && return 0
+        sleep 0.1
+    done
+    fail "$what within ${timeout}s"
+}
+
 # A virtual screen of its own, so that tests never meet another program's windows.
 e2e_display() {
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$E2E_DIR/display" 2>/dev/null &
-    XVFB_PID=$!
-    local i
-    for i in $(seq 100); do
-        [ -s "$E2E_DIR/display" ] && break
-        sleep 0.1
-    done
+    E2E_PIDS+=($!)
+    e2e_until 10 "no virtual screen" test -s "$E2E_DIR/display"
     export DISPLAY=":$(head -n1 "$E2E_DIR/display")"
 }
 
@@ -48,79 +56,51 @@ sql_quote() { printf "'%s'" "${1//\'/\'\'}"; }
 
 # Stores a setting before the program starts: section, key, value.
 e2e_store() {
-    sqlite3 "$STORE" "CREATE TABLE IF NOT EXISTS settings (application TEXT NOT NULL,
-        section TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL,
-        PRIMARY KEY (application, section, key));
+    sqlite3 "$STORE" "CREATE TABLE IF NOT EXISTS settings (application TEXT NOT NULL, section TEXT
+        NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL, PRIMARY KEY (application, section, key));
       CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT NOT NULL);
-      INSERT OR IGNORE INTO meta VALUES ('schema_version', '1');
-      INSERT OR REPLACE INTO settings VALUES ('Orvalin', $(sql_quote "$1"), $(sql_quote "$2"),
-        $(sql_quote "$3"));"
+      INSERT OR IGNORE INTO meta VALUES ('schema_version', '1'); INSERT OR REPLACE INTO settings
+        VALUES ('Orvalin', $(sql_quote "$1"), $(sql_quote "$2"), $(sql_quote "$3"));"
 }
 
 # The stored value of section, key; "<absent>" when there is none.
 e2e_setting() {
-    local value
-    value=$(sqlite3 "$STORE" "SELECT value FROM settings WHERE application = 'Orvalin'
-        AND section = $(sql_quote "$1") AND key = $(sql_quote "$2")" 2>/dev/null) || true
-    if sqlite3 "$STORE" "SELECT 1 FROM settings WHERE application = 'Orvalin'
-        AND section = $(sql_quote "$1") AND key = $(sql_quote "$2")" 2>/dev/null | grep -q 1; then
-        printf '%s' "$value"
-    else
-        printf '<absent>'
-    fi
+    sqlite3 "$STORE" "SELECT coalesce((SELECT value FROM settings WHERE application = 'Orvalin'
+        AND section = $(sql_quote "$1") AND key = $(sql_quote "$2")), '<absent>')"
 }
 
-# Starts the program in the background, with any command put before it (faketime ...); its pid
-# is in ORVALIN_PID, its output in $E2E_DIR/orvalin.log.
+# Starts the program in the background, with any command put before it (env ...); its pid is in
+# ORVALIN_PID, its output in $E2E_DIR/orvalin.log.
 e2e_start() {
     "$@" "$ORVALIN" >>"$E2E_DIR/orvalin.log" 2>&1 &
     ORVALIN_PID=$!
     E2E_PIDS+=("$ORVALIN_PID")
 }
 
-# Waits until a window with exactly this title is mapped and prints its id.
-e2e_wait_window() {
-    local title=$1 timeout=${2:-20} id i
-    for i in $(seq $((timeout * 10))); do
-        id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n1) || true
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.1
-    done
-    fail "no window \"$title\" within ${timeout}s"
+# The window ids with exactly this title that are mapped now.
+e2e_visible() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; }
+e2e_hidden() { [ -z "$(e2e_visible "$1")" ]; }
+
+# Waits until a window with exactly the title $1, other than the window $3, is mapped and prints
+# its id.
+e2e_window() {
+    local ids
+    ids=$(e2e_visible "$1" | grep -vx "$2") && echo "${ids%%$'\n'*}"
 }
+e2e_wait_window() { e2e_until "${2:-20}" "no window \"$1\"" e2e_window "$1" "${3:-0}"; }
 
 # Gives a window the keyboard and sends it keys (xdotool key names).
 e2e_keys() {
-    local id=$1
-    shift
-    xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
-    xdotool key --delay 50 "$@"
-}
-
-e2e_type() {
     xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
-    xdotool type --delay 30 "$2"
+    xdotool key --delay 50 "${@:2}"
 }
 
 # Waits for a pid to end; fails after the timeout. The exit status is in E2E_STATUS.
+e2e_ended() { ! kill -0 "$1" 2>/dev/null; }
 e2e_wait_exit() {
-    local pid=$1 timeout=${2:-20} i
-    for i in $(seq $((timeout * 10))); do
-        if ! kill -0 "$pid" 2>/dev/null; then
-            E2E_STATUS=0
-            wait "$pid" || E2E_STATUS=$?
-            return 0
-        fi
-        sleep 0.1
-    done
-    fail "process $pid still runs after ${timeout}s"
-}
-
-e2e_expect() {
-    [ "$2" = "$3" ] || fail "$1: expected \"$3\", got \"$2\""
+    e2e_until "${2:-20}" "process $1 did not end" e2e_ended "$1"
+    E2E_STATUS=0
+    wait "$1" || E2E_STATUS=$?
 }
 
 # Types a user name and a password into the start-up window and dials. The password goes to
@@ -129,13 +109,11 @@ e2e_dial() {
     local start
     start=$(e2e_wait_window "Orvalin 1.0")
     e2e_keys "$start" Tab
-    e2e_type "$start" "$1"
+    xdotool type --delay 30 "$1"
     e2e_keys "$start" Tab
     printf '%s' "$2" | xdotool type --delay 30 --file -
     e2e_keys "$start" alt+o
 }
-
-# Demo calls.
 
 # Writes a phonebook with one demo entry that connects at once and drops after $1 seconds
 # (0: never).
@@ -157,48 +135,30 @@ meter_dial() {
     e2e_wait_window "Orvalin" 30
 }
 
-# Waits for the summary of the meter $1 (it hides before its summary, which carries the same
-# title) and prints the summary's window id.
-meter_wait_summary() {
-    local summary="" i
-    for i in $(seq 300); do
-        summary=$(meter_visible "Orvalin" | grep -vx "$1" | head -n1) || true
-        if [ -n "$summary" ]; then
-            echo "$summary"
-            return 0
-        fi
-        sleep 0.1
-    done
-    fail "no summary within 30 s"
-}
-
-# The window ids with exactly this title that are mapped now.
-meter_visible() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; }
-
-# Starts the program with its clock running $FAKE_SPEED times faster than real time. The library
-# is preloaded directly rather than through the faketime wrapper, which forks: the pid is then the
-# program's own, for the signals a test sends it.
+# Starts the program with its clock at the faketime time $1 (e.g. "+0", "@2026-12-08 10:00:00")
+# running $FAKE_SPEED times faster than real time. The library is preloaded directly rather than
+# through the faketime wrapper, which forks: the pid is then the program's own, for the signals a
+# test sends it. LeakSanitizer's stop-the-world tracer now and then crashes at the exit of a
+# program under libfaketime, so leaks are left to the runs without it.
 meter_start_fast() {
     local library
     library=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n1)
     [ -n "$library" ] || fail "libfaketime is not installed"
-    e2e_start env LD_PRELOAD="$library" FAKETIME="+0 x$FAKE_SPEED"
+    e2e_start env LD_PRELOAD="$library" FAKETIME="$1 x$FAKE_SPEED" \
+        ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 }
 
 now() { date +%s.%N; }
 # Seconds of the program's sped-up clock between two real moments.
 fake_seconds() { echo "($2 - $1) * $FAKE_SPEED" | bc; }
 
-# Calls through the real dialer: a fake Hayes modem on a pseudo-terminal and the stand-in pppd.
-SUPPORT=$(readlink -f "$(dirname "${BASH_SOURCE[0]}")/../support")
-
-# A modem that answers its dial commands with $@ in turn, at $E2E_DIR/modem.
+# A modem that answers its dial commands with $@ in turn, at $E2E_DIR/modem; its line's UUCP lock
+# is $LOCK.
 modem_start() {
     rm -f "$E2E_DIR/modem" "$E2E_DIR/received"
     python3 "$SUPPORT/fake_modem.py" "$E2E_DIR/modem" "$E2E_DIR/received" "$@" &
     E2E_PIDS+=($!)
-    local i
-    for i in $(seq 100); do [ -e "$E2E_DIR/modem" ] && break; sleep 0.05; done
+    e2e_until 5 "no modem" test -e "$E2E_DIR/modem"
     LOCK=/run/lock/LCK..$(basename "$(readlink -f "$E2E_DIR/modem")")
 }
 

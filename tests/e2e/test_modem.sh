@@ -13,6 +13,8 @@ modem_phonebook "$SUPPORT/fake_pppd.py"
 modem_run FAKE_PPPD_SCENARIO="up 3"
 e2e_dial kokeilija "$PASSWORD"
 meter=$(e2e_wait_window Orvalin 30)
+e2e_hidden MODEEMI && e2e_hidden "Orvalin 1.0" || fail "a dialing or start-up window shows"
+e2e_expect "stored user name" "$(e2e_setting Asetukset Käyttäjä)" "kokeilija"
 read -r pppd _ <"$E2E_DIR/pppd"
 e2e_expect "the lock's pid" "$(tr -d ' \n' <"$LOCK")" "$pppd"
 for file in cmdline environ; do
@@ -20,15 +22,8 @@ for file in cmdline environ; do
 done
 expected=$(printf '%s' "$PASSWORD" | sha256sum | cut -d' ' -f1)
 grep -q " $expected " "$E2E_DIR/pppd" || fail "pppd did not read the password: $(cat "$E2E_DIR/pppd")"
-grep -qa "ATDT0600 1" "$E2E_DIR/received" || fail "the modem was not dialed"
 [ "$(grep -ao "ATDT0600 1" "$E2E_DIR/received" | wc -l)" = 2 ] || fail "the busy line was not redialed"
-summary=""
-for i in $(seq 100); do
-    summary=$(xdotool search --onlyvisible --name '^Orvalin$' 2>/dev/null | grep -vx "$meter" | head -n1) || true
-    [ -n "$summary" ] && break
-    sleep 0.1
-done
-[ -n "$summary" ] || fail "no summary after pppd ended"
+summary=$(e2e_wait_window Orvalin 10 "$meter")
 [ ! -e "$LOCK" ] || fail "the lock outlived pppd"
 e2e_keys "$summary" Return
 e2e_wait_exit "$ORVALIN_PID" 20
@@ -45,7 +40,7 @@ rm -f "$E2E_DIR/pppd"
 modem_run
 e2e_dial kokeilija "$PASSWORD"
 dialing=$(e2e_wait_window MODEEMI)
-for i in $(seq 50); do grep -qa ATDT "$E2E_DIR/received" && break; sleep 0.1; done
+e2e_until 5 "the modem was not dialed" grep -qa ATDT "$E2E_DIR/received"
 e2e_keys "$dialing" Escape
 e2e_wait_window "Orvalin 1.0" >/dev/null
 [ ! -e "$LOCK" ] || fail "cancelling left the lock"
