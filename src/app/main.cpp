@@ -18,6 +18,7 @@
 namespace {
 
 int g_signalPipe[2] = {-1, -1};
+bool g_endRequested = false;
 
 extern "C" void OnEndSignal(int) {
     const char byte = 1;
@@ -39,8 +40,9 @@ void EndRunOnSignalsAndSessionEnd(QApplication& application) {
         char bytes[16];
         while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
         }
+        g_endRequested = true;
         EndRunNow();
-        // A summary that was already up when the signal came waits in a loop of its own.
+        // A message that was already up when the signal came waits in a loop of its own.
         QCoreApplication::exit(0);
     });
     struct sigaction action = {};
@@ -110,7 +112,9 @@ int main(int argc, char** argv) {
 
     ShowPhonebookProblems(linuxPlatform);
 
-    const int status = QApplication::exec();
+    // A signal that came while the start-up message was up has ended the run before the main
+    // loop began, which would otherwise wait for a quit that was already asked for.
+    const int status = g_endRequested ? 0 : QApplication::exec();
     SettingsStore::close();
     return status;
 }

@@ -93,4 +93,13 @@ e2e_keys "$(e2e_wait_window "Yhteyksien Tarkastelu")" alt+o
 e2e_until 5 "the viewer did not close" e2e_hidden "Yhteyksien Tarkastelu"
 e2e_expect "the log after the viewer" "$(log_rows)" "$before"
 kill -0 "$first" || fail "the first copy ended"
+kill "$first"
+
+# A termination signal ends the program while the start-up message about a bad phonebook line is
+# up.
+echo "ei avainta eikä arvoa" >>"$XDG_CONFIG_HOME/Orvalin/puhelinluettelo.conf"
+e2e_start
+e2e_wait_window Orvalin >/dev/null
+kill -TERM "$ORVALIN_PID"
+e2e_wait_exit "$ORVALIN_PID" 1
 echo "three calls metered, logged and stored; the second copy refused"
