@@ -15,6 +15,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 void write(const QString& path, const QByteArray& text) {
@@ -26,6 +28,25 @@ void write(const QString& path, const QByteArray& text) {
 QByteArray contents(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// An entry in one line: name, phone, then the simulated modem's outcomes, step, duration and
+// port, or the modem's device, speed, init strings, dial command and prefix, and timeout.
+QStringList describe(const Phonebook& book) {
+    QStringList lines;
+    for (const PhonebookEntry& e : book.entries) {
+        const ModemSettings& m = e.modem;
+        lines << (e.isDemo() ? u"%1|%2|demo %3 %4 %5 %6"_s.arg(e.name, e.phone)
+                                   .arg(e.outcomes.size())
+                                   .arg(e.stepMilliseconds)
+                                   .arg(e.durationSeconds)
+                                   .arg(e.port)
+                             : u"%1|%2|%3 %4 %5 %6%7 %8"_s.arg(e.name, e.phone, m.device)
+                                   .arg(m.baud)
+                                   .arg(m.init.join(u','), m.dialCommand, m.dialPrefix)
+                                   .arg(m.dialTimeoutSeconds));
+    }
+    return lines;
 }
 
 QStringList list(std::initializer_list<const char*> items) {
@@ -44,18 +65,16 @@ QStringList dialAndRecord(DialUp& dialer, int timeout = 10000) {
     QSignalSpy done(&dialer, &DialUp::Done);
     dialer.Dial();
     if (!texts.isEmpty() || done.count() != 0)
-        texts << QStringLiteral("<event inside Dial>");
+        texts << u"<event inside Dial>"_s;
     done.wait(timeout);
-    texts << QStringLiteral("=%1").arg(dialer.StateCode());
+    texts << u"=%1"_s.arg(dialer.StateCode());
     return texts;
 }
 
-const QStringList Dialing = {QStringLiteral("Open Port"), QStringLiteral("Port Opened"),
-                             QStringLiteral("Connect Device")};
+const QStringList Dialing = {u"Open Port"_s, u"Port Opened"_s, u"Connect Device"_s};
 const QStringList Connecting =
-    Dialing + QStringList{QStringLiteral("Device Connected"),
-                          QStringLiteral("All Devices Connected"),
-                          QStringLiteral("Start Authentication"), QStringLiteral("Logon Network")};
+    Dialing + QStringList{u"Device Connected"_s, u"All Devices Connected"_s,
+                          u"Start Authentication"_s, u"Logon Network"_s};
 
 // A Hayes modem on a pseudo-terminal, reached through a link in the folder, answering each
 // dial with the next of its results.
@@ -65,12 +84,11 @@ struct FakeModem {
     QProcess process;
 
     FakeModem(const QTemporaryDir& dir, const QStringList& results)
-        : link(dir.filePath(QStringLiteral("modem"))),
-          received(dir.filePath(QStringLiteral("received"))) {
+        : link(dir.filePath(u"modem"_s)), received(dir.filePath(u"received"_s)) {
         QFile::remove(received);
         QFile::remove(link);
         process.start(
-            QStringLiteral("python3"),
+            u"python3"_s,
             QStringList{QStringLiteral(ORVALIN_TEST_SUPPORT "/fake_modem.py"), link, received} +
                 results);
         for (int i = 0; i < 100 && !QFileInfo(link).exists(); ++i)
@@ -105,12 +123,12 @@ private:
                 "\nPhone = 0600 1\nDial Prefix = 9,\nPPPD Path = " ORVALIN_TEST_SUPPORT
                 "/fake_pppd.py\n" +
                 keys),
-            QStringLiteral("luettelo.conf"));
+            u"luettelo.conf"_s);
         auto dialer = std::make_unique<ModemDialUp>(
             book, ModemSystem{path("lock"), path("peers"), path("ppp"), m_dir.path()});
-        dialer->setEntry(QStringLiteral("Modeemi"));
-        dialer->setUserName(QStringLiteral("kokeilija"));
-        dialer->setPassword(QStringLiteral("kaalisalaatti"));
+        dialer->setEntry(u"Modeemi"_s);
+        dialer->setUserName(u"kokeilija"_s);
+        dialer->setPassword(u"kaalisalaatti"_s);
         return dialer;
     }
 
@@ -123,56 +141,30 @@ private slots:
     void readsTheOwnPhonebookAndReportsItsBadLinesOnce() {
         const Phonebook book = Phonebook::parse(
             QStringLiteral(
-                "; Orvalinin puhelinluettelo\n"
-                "[Dialer Kotiyhteys]\n"
-                "Modem = demo\n"
+                "; Orvalinin puhelinluettelo\n[Dialer Kotiyhteys]\nModem = demo\n"
                 "Phone = 0600 12345\n"
                 "Demo Outcomes = busy, no answer, state 12 Odd State, connect ; kommentti\n"
-                "Demo Step = 10\n"
-                "Demo Duration = 0\n"
-                "Demo Port = 3\n"
-                "tämä ei ole asetus\n"
-                "Demo Port = 9\n"
-                "Demo Outcomes = busy, ringing\n"
-                "Colour = blue\n"
-                "[Modem0]\n"
-                "Phone = 1\n"
-                "[Dialer Työ]\n"
-                "Demo Step = nopea\n"
-                "Password = salainen\n"
-                "[Dialer Kotiyhteys]\n"
-                "Phone = 2\n"
-                "[Com Ports]\n"
-                "Com2 = /dev/ttyACM0\n"
+                "Demo Step = 10\nDemo Duration = 0\nDemo Port = 3\ntämä ei ole asetus\n"
+                "Demo Port = 9\nDemo Outcomes = busy, ringing\nColour = blue\n[Modem0]\n"
+                "Phone = 1\n[Dialer Työ]\nDemo Step = nopea\nPassword = salainen\n"
+                "[Dialer Kotiyhteys]\nPhone = 2\n[Com Ports]\nCom2 = /dev/ttyACM0\n"
                 "Com3 = ttyUSB0\n"),
-            QStringLiteral("luettelo.conf"));
-        QCOMPARE(book.entries.size(), 2);
-        const PhonebookEntry& home = book.entries[0];
-        QCOMPARE(home.name, QStringLiteral("Kotiyhteys"));
-        QCOMPARE(home.phone, QStringLiteral("0600 12345"));
-        QVERIFY(home.isDemo());
-        QCOMPARE(home.outcomes.size(), 4);
-        QCOMPARE(home.outcomes[2].kind, DemoOutcome::Kind::State);
-        QCOMPARE(home.outcomes[2].stateCode, 12);
-        QCOMPARE(home.outcomes[2].stateText, QStringLiteral("Odd State"));
-        QCOMPARE(home.stepMilliseconds, 10);
-        QCOMPARE(home.durationSeconds, 0);
-        QCOMPARE(home.port, 3);
-        QCOMPARE(book.entries[1].name, QStringLiteral("Työ"));
-        QCOMPARE(book.entries[1].stepMilliseconds, 300);
-        QCOMPARE(book.comDevice(1), QStringLiteral("/dev/ttyS0"));
-        QCOMPARE(book.comDevice(2), QStringLiteral("/dev/ttyACM0"));
-        QCOMPARE(book.comDevice(3), QStringLiteral("/dev/ttyS2"));
+            u"luettelo.conf"_s);
+        QCOMPARE(describe(book),
+                 list({"Kotiyhteys|0600 12345|demo 4 10 0 3", "Työ||demo 1 300 90 1"}));
+        const DemoOutcome& odd = book.entries[0].outcomes[2];
+        QCOMPARE(u"%1 %2"_s.arg(odd.stateCode).arg(odd.stateText), u"12 Odd State"_s);
+        QCOMPARE(book.comDevice(1) + book.comDevice(2) + book.comDevice(3),
+                 u"/dev/ttyS0/dev/ttyACM0/dev/ttyS2"_s);
         // Each skipped line once, a skipped section by its header alone.
         QList<int> badLines;
         for (const QString& problem : book.problems) {
-            QVERIFY2(problem.startsWith(QStringLiteral("luettelo.conf, rivi ")),
-                     qPrintable(problem));
+            QVERIFY2(problem.startsWith(u"luettelo.conf, rivi "_s), qPrintable(problem));
             badLines << problem.section(u' ', 2, 2).chopped(1).toInt();
         }
         std::sort(badLines.begin(), badLines.end());
         QCOMPARE(badLines, (QList<int>{9, 10, 11, 12, 13, 16, 17, 18, 22}));
-        QVERIFY(book.problems.filter(QStringLiteral("nimi on jo rivillä 2")).size() == 1);
+        QVERIFY(book.problems.filter(u"nimi on jo rivillä 2"_s).size() == 1);
     }
 
     void combinesTheWvdialFilesBehindTheOwnPhonebook() {
@@ -189,30 +181,14 @@ private slots:
         QDir().mkpath(path("unreadable"));
         const Phonebook book = Phonebook::load(
             {path("own.conf"), {path("wvdial.conf"), path("unreadable"), path("wvdialrc")}});
-        QStringList names;
-        for (const PhonebookEntry& entry : book.entries)
-            names << entry.name;
-        QCOMPARE(names, (QStringList{QStringLiteral("Työ"), QStringLiteral("Koti"),
-                                     QStringLiteral("Pohja"), QStringLiteral("Mökki")}));
-        QVERIFY(book.entries[0].isDemo());
-        const ModemSettings& home = book.entries[1].modem;
-        QCOMPARE(home.device, QStringLiteral("/dev/ttyS1"));
-        QCOMPARE(home.baud, 115200);
-        QCOMPARE(home.init, (QStringList{QStringLiteral("ATZ"), QStringLiteral("AT&F")}));
-        QCOMPARE(home.dialCommand, QStringLiteral("ATDP"));
-        QCOMPARE(book.entries[1].phone, QStringLiteral("333"));
-        const PhonebookEntry& cottage = book.entries[3];
-        QCOMPARE(cottage.modem.device, QStringLiteral("/dev/ttyUSB0"));
-        QCOMPARE(cottage.modem.dialTimeoutSeconds, 30);
-        QCOMPARE(cottage.phone, QStringLiteral("222"));
-        QCOMPARE(cottage.modem.init, (QStringList{QStringLiteral("ATZ"), QStringLiteral("ATQ0")}));
+        QCOMPARE(describe(book),
+                 list({"Työ||demo 1 300 90 1", "Koti|333|/dev/ttyS1 115200 ATZ,AT&F ATDP 60",
+                       "Pohja||/dev/ttyUSB0 115200 ATZ,ATQ0 ATDT 30",
+                       "Mökki|222|/dev/ttyUSB0 115200 ATZ,ATQ0 ATDT 30"}));
+        // The unreadable file is named as it is read; the bad line once the files are combined.
         QCOMPARE(book.problems.size(), 2);
-        QCOMPARE(book.problems.filter(path("wvdial.conf") + QStringLiteral(", rivi 13:")).size(),
-                 1);
-        QCOMPARE(
-            book.problems.filter(path("unreadable") + QStringLiteral(": tiedostoa ei voi lukea"))
-                .size(),
-            1);
+        QVERIFY(book.problems[0].startsWith(path("unreadable") + u": tiedostoa ei voi lukea"_s));
+        QVERIFY(book.problems[1].startsWith(path("wvdial.conf") + u", rivi 13:"_s));
     }
 
     void offersTheBuiltInEntriesOnlyWhenNoFileGivesOne() {
@@ -221,7 +197,7 @@ private slots:
             const Phonebook book = Phonebook::load({path("puuttuu.conf"), {wvdial}});
             QVERIFY(book.problems.isEmpty());
             QCOMPARE(book.entries.size(), 4);
-            QVERIFY(book.entries[0].name.startsWith(QStringLiteral("Demo ")));
+            QVERIFY(book.entries[0].name.startsWith(u"Demo "_s));
         }
         write(path("wvdial.conf"), "[Dialer Koti]\nModem = /dev/ttyS0\n");
         const Phonebook book = Phonebook::load({path("puuttuu.conf"), {path("wvdial.conf")}});
@@ -235,44 +211,37 @@ private slots:
                                             "Demo Step = 0\nDemo Duration = 0\nDemo Port = 2\n"),
                              {}));
         QCOMPARE(dialer.EntryCount(), 1);
-        QCOMPARE(dialer.EntryAt(0), QStringLiteral("Koti"));
-        dialer.setEntry(QStringLiteral("Koti"));
+        QCOMPARE(dialer.EntryAt(0), u"Koti"_s);
+        dialer.setEntry(u"Koti"_s);
         QCOMPARE(dialAndRecord(dialer),
-                 (Dialing + QStringList{QStringLiteral("Disconnected - Line Busy"),
-                                        QStringLiteral("=8193")}));
+                 (Dialing + QStringList{u"Disconnected - Line Busy"_s, u"=8193"_s}));
         QVERIFY(!dialer.holdsPort(2));
-        QCOMPARE(dialAndRecord(dialer), (Connecting + QStringList{QStringLiteral("=8192")}));
+        QCOMPARE(dialAndRecord(dialer), (Connecting + QStringList{u"=8192"_s}));
         QVERIFY(dialer.holdsPort(2));
         QVERIFY(!dialer.holdsPort(1));
-        QCOMPARE(dialAndRecord(dialer).last(), QStringLiteral("=8192"));
+        QCOMPARE(dialAndRecord(dialer).last(), u"=8192"_s);
         // Choosing the entry again starts its outcomes from the first.
-        dialer.setEntry(QStringLiteral("Koti"));
-        QVERIFY(dialAndRecord(dialer).contains(QStringLiteral("Disconnected - Line Busy")));
+        dialer.setEntry(u"Koti"_s);
+        QVERIFY(dialAndRecord(dialer).contains(u"Disconnected - Line Busy"_s));
     }
 
-    void aSimulatedConnectionDropsAfterItsDurationAndFreesThePort() {
+    void aSimulatedCallDropsAfterItsDurationAndEndsSilentlyAtHangUp() {
         SimulatedDialUp dialer(Phonebook::parse(
-            QStringLiteral("[Dialer Koti]\nDemo Step = 0\nDemo Duration = 1\n"), {}));
-        dialer.setEntry(QStringLiteral("Koti"));
+            u"[Dialer Koti]\nDemo Step = 0\nDemo Duration = 1\n[Dialer Työ]\nDemo Step = 20\n"_s,
+            {}));
+        dialer.setEntry(u"Koti"_s);
         dialAndRecord(dialer);
         QVERIFY(dialer.holdsPort(1));
         QSignalSpy progress(&dialer, &DialUp::Progress);
-        QVERIFY(progress.wait(3000));
-        QCOMPARE(dialer.StateText(), QStringLiteral("Disconnected"));
-        QVERIFY(!dialer.holdsPort(1));
-    }
-
-    void hangingUpEndsTheCallWithoutFurtherEvents() {
-        SimulatedDialUp dialer(
-            Phonebook::parse(QStringLiteral("[Dialer Koti]\nDemo Step = 20\n"), {}));
-        dialer.setEntry(QStringLiteral("Koti"));
-        QSignalSpy progress(&dialer, &DialUp::Progress);
         QSignalSpy done(&dialer, &DialUp::Done);
+        QVERIFY(progress.wait(3000));
+        QCOMPARE(dialer.StateText(), u"Disconnected"_s);
+        QVERIFY(!dialer.holdsPort(1));
+        dialer.setEntry(u"Työ"_s);
         dialer.Dial();
         dialer.HangUp();
         QTest::qWait(200);
-        QCOMPARE(progress.count(), 0);
-        QCOMPARE(done.count(), 0);
+        QCOMPARE(progress.count() + done.count(), 1);
     }
 
     void dialsTheModemAndReportsItsAnswer_data() {
@@ -280,33 +249,27 @@ private slots:
         QTest::addColumn<QByteArray>("keys");
         QTest::addColumn<QByteArray>("scenario");
         QTest::addColumn<QStringList>("states");
-        const QByteArray none;
         auto ended = [](const char* text) {
-            return Dialing + QStringList{QString::fromUtf8(text), QStringLiteral("=8193")};
+            return Dialing + QStringList{QString::fromUtf8(text), u"=8193"_s};
         };
-        QTest::newRow("busy") << list({"BUSY"}) << none << none
-                              << ended("Disconnected - Line Busy");
-        QTest::newRow("busy as a number")
-            << list({"7"}) << none << none << ended("Disconnected - Line Busy");
-        QTest::newRow("no answer")
-            << list({"NO ANSWER"}) << none << none << ended("Disconnected - No Answer");
-        QTest::newRow("silence until the timeout")
-            << list({"silence"}) << QByteArray("Dial Timeout = 1\n") << none
-            << ended("Disconnected - No Answer");
-        QTest::newRow("no carrier")
-            << list({"NO CARRIER"}) << none << none << ended("Disconnected - No Carrier");
-        QTest::newRow("no dial tone")
-            << list({"NO DIAL TONE"}) << none << none << ended("Disconnected - No Dialtone");
-        QTest::newRow("no dialtone")
-            << list({"NO DIALTONE"}) << none << none << ended("Disconnected - No Dialtone");
-        QTest::newRow("voice") << list({"VOICE"}) << none << none
-                               << ended("Disconnected - Voice Answer");
-        QTest::newRow("error") << list({"ERROR"}) << none << none << ended("Disconnected");
-        QTest::newRow("init refused")
-            << list({"BUSY"}) << QByteArray("Init2 = AT+FAIL\n") << none
-            << list({"Open Port", "Port Opened", "Disconnected", "=8193"});
-        QTest::newRow("login refused") << list({"CONNECT 33600"}) << none << QByteArray("auth-fail")
-                                       << Connecting.mid(0, 6) + list({"Disconnected", "=8193"});
+        auto row = [](const char* name, const char* result, const char* keys, const char* scenario,
+                      const QStringList& states) {
+            QTest::newRow(name) << QStringList{QString::fromUtf8(result)} << QByteArray(keys)
+                                << QByteArray(scenario) << states;
+        };
+        row("busy", "BUSY", "", "", ended("Disconnected - Line Busy"));
+        row("busy as a number", "7", "", "", ended("Disconnected - Line Busy"));
+        row("no answer", "NO ANSWER", "", "", ended("Disconnected - No Answer"));
+        row("silence", "silence", "Dial Timeout = 1\n", "", ended("Disconnected - No Answer"));
+        row("no carrier", "NO CARRIER", "", "", ended("Disconnected - No Carrier"));
+        row("no dial tone", "NO DIAL TONE", "", "", ended("Disconnected - No Dialtone"));
+        row("no dialtone", "NO DIALTONE", "", "", ended("Disconnected - No Dialtone"));
+        row("voice", "VOICE", "", "", ended("Disconnected - Voice Answer"));
+        row("error", "ERROR", "", "", ended("Disconnected"));
+        row("init refused", "BUSY", "Init2 = AT+FAIL\n", "",
+            list({"Open Port", "Port Opened", "Disconnected", "=8193"}));
+        row("login refused", "CONNECT 33600", "", "auth-fail",
+            Connecting.mid(0, 6) + list({"Disconnected", "=8193"}));
     }
     void dialsTheModemAndReportsItsAnswer() {
         FakeModem modem(m_dir, cell<QStringList>("results"));
@@ -316,27 +279,27 @@ private slots:
         QVERIFY(probe());
         const QByteArray sent = contents(modem.received);
         QVERIFY2(sent.startsWith("ATZ\r"), sent.constData());
-        if (cell<QStringList>("states").contains(QStringLiteral("Connect Device")))
+        if (cell<QStringList>("states").contains(u"Connect Device"_s))
             QVERIFY2(sent.contains("ATDT9,0600 1\r"), sent.constData());
     }
 
     void aModemCallHoldsTheLineUntilPppdEnds() {
-        FakeModem modem(m_dir, {QStringLiteral("CONNECT 33600")});
+        FakeModem modem(m_dir, {u"CONNECT 33600"_s});
         auto dialer = modemDialer({}, "up 2");
-        QCOMPARE(dialAndRecord(*dialer), (Connecting + QStringList{QStringLiteral("=8192")}));
+        QCOMPARE(dialAndRecord(*dialer), (Connecting + QStringList{u"=8192"_s}));
         const QList<QByteArray> pppd = contents(path("pppd")).trimmed().split(' ');
         QCOMPARE(pppd.value(0).toInt(), dialer->pppdPid());
         QCOMPARE(pppd.mid(1, 10).join(' '),
                  QByteArray("call peers passwordfd 3 logfd 4 nodetach user kokeilija 57600"));
         QCOMPARE(pppd.value(11),
                  QCryptographicHash::hash("kaalisalaatti", QCryptographicHash::Sha256).toHex());
-        const QString lock = path("lock") + QStringLiteral("/LCK..") +
+        const QString lock = path("lock") + u"/LCK.."_s +
                              QFileInfo(QFileInfo(modem.link).canonicalFilePath()).fileName();
         QCOMPARE(contents(lock), QByteArray::number(dialer->pppdPid()).rightJustified(10) + '\n');
         QVERIFY(!probe());
         QSignalSpy progress(dialer.get(), &DialUp::Progress);
         QVERIFY(progress.wait(5000));
-        QCOMPARE(dialer->StateText(), QStringLiteral("Disconnected"));
+        QCOMPARE(dialer->StateText(), u"Disconnected"_s);
         QVERIFY(!QFile::exists(lock));
         QVERIFY(probe());
         QVERIFY(!contents(modem.received).contains("kaalisalaatti"));
@@ -358,9 +321,9 @@ private slots:
         QTest::newRow("stale") << QByteArray::number(gone).rightJustified(10) + '\n' << false;
     }
     void aLineHeldByALivingProgramIsBusy() {
-        FakeModem modem(m_dir, {QStringLiteral("BUSY")});
+        FakeModem modem(m_dir, {u"BUSY"_s});
         auto dialer = modemDialer({});
-        const QString lock = path("lock") + QStringLiteral("/LCK..") +
+        const QString lock = path("lock") + u"/LCK.."_s +
                              QFileInfo(QFileInfo(modem.link).canonicalFilePath()).fileName();
         write(lock, cell<QByteArray>("lock"));
         QCOMPARE(probe(), !cell<bool>("busy"));
@@ -370,19 +333,19 @@ private slots:
             QCOMPARE(contents(lock), cell<QByteArray>("lock"));
             QCOMPARE(contents(modem.received), QByteArray());
         } else {
-            QCOMPARE(states.last(), QStringLiteral("=8193"));
-            QVERIFY(states.contains(QStringLiteral("Disconnected - Line Busy")));
+            QCOMPARE(states.last(), u"=8193"_s);
+            QVERIFY(states.contains(u"Disconnected - Line Busy"_s));
             QVERIFY(!QFile::exists(lock));
         }
     }
 
     void hangingUpWhileDialingLeavesNoLockAndNoEvents() {
-        FakeModem modem(m_dir, {QStringLiteral("silence")});
+        FakeModem modem(m_dir, {u"silence"_s});
         auto dialer = modemDialer({});
         QSignalSpy progress(dialer.get(), &DialUp::Progress);
         QSignalSpy done(dialer.get(), &DialUp::Done);
         dialer->Dial();
-        QTRY_COMPARE(dialer->StateText(), QStringLiteral("Connect Device"));
+        QTRY_COMPARE(dialer->StateText(), u"Connect Device"_s);
         const qsizetype reported = progress.count();
         dialer->HangUp();
         QTest::qWait(300);
@@ -400,44 +363,34 @@ private slots:
         const QStringList problems = SetupProblems(modem, missing);
         QCOMPARE(problems.size(), 4);
         QVERIFY(problems[0].contains(path("ttyS9")));
-        QVERIFY(problems[1].contains(QStringLiteral("asenna paketti ppp")));
+        QVERIFY(problems[1].contains(u"asenna paketti ppp"_s));
         QVERIFY(problems[2].contains(path("peers")));
-        QVERIFY(problems[3].contains(QStringLiteral("PPP-tukea")));
+        QVERIFY(problems[3].contains(u"PPP-tukea"_s));
         write(path("ttyS9"), {});
         write(path("peers"), {});
         write(path("ppp"), {});
-        modem.pppdPath = QStringLiteral("/bin/sh");
+        modem.pppdPath = u"/bin/sh"_s;
         QCOMPARE(SetupProblems(modem, missing), QStringList());
     }
 
-    void matchesAlarmPatterns_data() {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<QTime>("time");
-        QTest::addColumn<bool>("matches");
-        QTest::newRow("every second") << "??:??:??" << QTime(23, 59, 59) << true;
-        QTest::newRow("on the hour") << "??:00:00" << QTime(7, 0, 0) << true;
-        QTest::newRow("not on the hour") << "??:00:00" << QTime(7, 0, 1) << false;
-        QTest::newRow("exact") << "12:34:56" << QTime(12, 34, 56) << true;
-        QTest::newRow("too short") << "??:??" << QTime(1, 2, 3) << false;
-    }
-    void matchesAlarmPatterns() {
-        QCOMPARE(MatchesAlarmPattern(cell("pattern"), cell<QTime>("time")), cell<bool>("matches"));
-    }
-
-    void namesTheDaysInFinnish_data() {
-        QTest::addColumn<QDate>("date");
-        QTest::addColumn<QString>("weekday");
-        const char* names[] = {"maanantai", "tiistai",  "keskiviikko", "torstai",
-                               "perjantai", "lauantai", "sunnuntai"};
+    void matchesAlarmPatternsAndWritesTimesInFinnish() {
+        QString matches;
+        for (const auto& [pattern, time] : {std::pair{"??:??:??", QTime(23, 59, 59)},
+                                            {"??:00:00", QTime(7, 0, 0)},
+                                            {"??:00:00", QTime(7, 0, 1)},
+                                            {"12:34:56", QTime(12, 34, 56)},
+                                            {"??:??", QTime(1, 2, 3)}})
+            matches += MatchesAlarmPattern(QString::fromUtf8(pattern), time) ? u'1' : u'0';
+        QCOMPARE(matches, u"11010"_s);
+        QStringList days;
         for (int i = 0; i < 7; ++i)
-            QTest::newRow(names[i]) << QDate(2026, 12, 7).addDays(i) << QString::fromUtf8(names[i]);
-    }
-    void namesTheDaysInFinnish() { QCOMPARE(FinnishWeekday(cell<QDate>("date")), cell("weekday")); }
-
-    void writesTheHourAndTheLongDateInFinnish() {
-        QCOMPARE(FinnishHour(QDateTime(QDate(2026, 12, 8), QTime(7, 5))), QStringLiteral("07"));
-        QCOMPARE(FinnishHour(QDateTime(QDate(2026, 12, 8), QTime(23, 59))), QStringLiteral("23"));
-        QCOMPARE(FinnishLongDate(QDate(2026, 12, 8)), QStringLiteral("8. joulukuuta 2026"));
+            days << FinnishWeekday(QDate(2026, 12, 7).addDays(i));
+        QCOMPARE(days.join(u' '),
+                 u"maanantai tiistai keskiviikko torstai perjantai lauantai sunnuntai"_s);
+        QCOMPARE(FinnishHour(QDateTime(QDate(2026, 12, 8), QTime(7, 5))) + u' ' +
+                     FinnishHour(QDateTime(QDate(2026, 12, 8), QTime(23, 59))) + u' ' +
+                     FinnishLongDate(QDate(2026, 12, 8)),
+                 u"07 23 8. joulukuuta 2026"_s);
     }
 };
 
