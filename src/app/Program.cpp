@@ -2,12 +2,16 @@
 
 #include "Form1.h"
 #include "common/FormRegistry.h"
+#include "common/Keys.h"
+#include "common/NumberText.h"
 #include "platform/Platform.h"
 #include "settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QRegularExpression>
 #include <QTranslator>
+#include <algorithm>
 
 void ApplyProgramLook(QApplication& application) {
     QFont font(QStringLiteral("Arial"));
@@ -19,6 +23,58 @@ void ApplyProgramLook(QApplication& application) {
         QApplication::installTranslator(translator);
 }
 
+namespace {
+
+// A journal holds a call only if every part of it reads as the meter writes it.
+bool Readable(const CallJournal& journal) {
+    static const QRegularExpression duration(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$"));
+    const QString price = journal.price;
+    return !journal.date.isEmpty() && duration.match(journal.duration).hasMatch() &&
+           price.endsWith(QStringLiteral(" markkaa")) &&
+           ParseNumber(price.chopped(8)).has_value() && journal.totals.size() == 5 &&
+           std::all_of(journal.totals.begin(), journal.totals.begin() + 3, IsDigits) &&
+           ParseNumber(journal.totals[3]) && ParseNumber(journal.totals[4]);
+}
+
+// A call whose run ended without the meter's close (a crash, a power cut) is logged as the
+// close would have logged it, and its totals stored unless the close got that far. Says what
+// was done, for the user.
+std::optional<QString> FinishInterruptedCall() {
+    SettingsStore* store = SettingsStore::current();
+    const std::optional<CallJournal> journal = store->journal();
+    if (!journal)
+        return std::nullopt;
+    if (!Readable(*journal)) {
+        store->setJournalAside();
+        return QStringLiteral("Edellisen käynnistyskerran keskeytyneen yhteyden tietoja ei voi "
+                              "lukea. Niitä ei kirjattu päiväkirjaan; ne on siirretty talteen "
+                              "asetustiedoston tauluun journal_aside.");
+    }
+    const QHash<QString, QString> dates = GetSection(Keys::App, Keys::Päivämäärä);
+    qint32 row = 0;
+    while (!dates.value(QString::number(row)).isEmpty())
+        ++row;
+    {
+        const SettingsTransaction transaction;
+        if (!journal->totalsStored) {
+            const QString keys[] = {Keys::Tunnit, Keys::Minuutit, Keys::Sekunnit,
+                                    Keys::Kustannukset1, Keys::Kustannukset2};
+            for (int i = 0; i < 5; ++i)
+                SaveSetting(Keys::App, Keys::Asetukset, keys[i], journal->totals[i]);
+        }
+        const QString key = QString::number(row);
+        SaveSetting(Keys::App, Keys::Päivämäärä, key, journal->date);
+        SaveSetting(Keys::App, Keys::Kesto, key, journal->duration);
+        SaveSetting(Keys::App, Keys::Hinta, key, journal->price);
+        store->clearJournal();
+    }
+    return QStringLiteral("Edellinen käynnistyskerta päättyi kesken yhteyden. Yhteys on nyt "
+                          "kirjattu päiväkirjaan: kesto %1, hinta %2.")
+        .arg(journal->duration, journal->price);
+}
+
+} // namespace
+
 bool StartProgram(const QString& storePath) {
     if (platform().singleInstance().anotherCopyRunning()) {
         platform().messages().show({QStringLiteral("Ohjelmasta voi käynnistää vain yhden kopion."),
@@ -29,6 +85,10 @@ bool StartProgram(const QString& storePath) {
         platform().messages().show({*problem, Message::Icon::Critical});
         return false;
     }
+    // Finished before the start-up window loads the log viewer, which then reads the row.
+    const std::optional<QString> recovered = FinishInterruptedCall();
     form<Form1>().show();
+    if (recovered)
+        platform().messages().show({*recovered, Message::Icon::Information});
     return true;
 }

@@ -300,7 +300,13 @@ void MeterWindow::Form_QueryUnload() {
     const QString date = platform().calendar().longDate();
     form<Form7>().ListView1->addItem(date, Kesto->text(), Kustannukset->text());
     {
+        // The journal says the totals are stored in the same transaction that stores them: a
+        // crash while the summary is up then logs the call at the next start, but never adds
+        // it to the totals twice.
         const SettingsTransaction transaction;
+        CallJournal journal = Journal();
+        journal.totalsStored = true;
+        SaveCallJournal(journal);
         SaveSetting(Keys::App, Keys::Asetukset, Keys::Tunnit, YhteensäTunnit1->text());
         SaveSetting(Keys::App, Keys::Asetukset, Keys::Minuutit, YhteensäMinuutit1->text());
         SaveSetting(Keys::App, Keys::Asetukset, Keys::Sekunnit, YhteensäSekunnit1->text());
@@ -323,7 +329,20 @@ void MeterWindow::Form_QueryUnload() {
     unload<Form4>();
     unload<Form5>();
     unload<Form6>();
-    unload<Form7>();
+    {
+        // The log row and the end of the journal land together.
+        const SettingsTransaction transaction;
+        unload<Form7>();
+        ClearCallJournal();
+    }
+}
+
+CallJournal MeterWindow::Journal() const {
+    return {platform().calendar().longDate(),
+            Kesto->text(),
+            Kustannukset->text(),
+            {YhteensäTunnit1->text(), YhteensäMinuutit1->text(), YhteensäSekunnit1->text(),
+             Kustannukset1->text(), Kustannukset2->text()}};
 }
 
 void MeterWindow::FitValues() {
@@ -350,6 +369,7 @@ void MeterWindow::Alarm2_Alarm(int identifier, const QTime&) {
             ++PuheluMinuutit;
             LisääHinta();
         }
+        SaveCallJournal(Journal());
         // The probe closes this window once the call has ended: nothing of it may be touched
         // after, and neither after the pass, which may close it too.
         Timer5->tick();

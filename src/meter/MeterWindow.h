@@ -5,6 +5,7 @@
 
 #include <memory>
 
+struct CallJournal;
 class AlarmClock;
 class Flasher;
 class QTimer;
@@ -106,6 +107,8 @@ private:
     void Acknowledge(QTimer* blinkTimer, Label* value, bool& acknowledged);
     void StopMetering();
     void FitValues();
+    // The call as a run that ends now without this window's close would have to log it.
+    CallJournal Journal() const;
 
     const Tariff m_tariff;
 };

@@ -142,6 +142,12 @@ std::optional<QString> SettingsStore::open(const QString& path) {
                                   "PRIMARY KEY (application, section, key))")) &&
             q.exec(QStringLiteral(
                 "CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)")) &&
+            q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS journal (id INTEGER PRIMARY KEY "
+                                  "CHECK (id = 1), date TEXT, duration TEXT, price TEXT, "
+                                  "totals TEXT, totals_stored INTEGER)")) &&
+            q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS journal_aside (date TEXT, "
+                                  "duration TEXT, price TEXT, totals TEXT, totals_stored, "
+                                  "set_aside TEXT)")) &&
             q.exec(QStringLiteral("INSERT OR IGNORE INTO meta (key, value) VALUES "
                                   "('schema_version', '%1')")
                        .arg(SchemaVersion)) &&
@@ -200,6 +206,50 @@ void SettingsStore::exec(QSqlQuery& query) const {
     if (!query.exec())
         std::fprintf(stderr, "orvalin: settings store %s: %s\n", qPrintable(m_path),
                      qPrintable(query.lastError().text()));
+}
+
+void SettingsStore::exec(const QString& statement) const {
+    QSqlQuery query(QSqlDatabase::database(m_connection));
+    query.prepare(statement);
+    exec(query);
+}
+
+// The totals go in one text, a tab between each: a journal is read whole or not at all.
+void SettingsStore::saveJournal(const CallJournal& journal) {
+    QSqlQuery q(QSqlDatabase::database(m_connection));
+    q.prepare(QStringLiteral("INSERT OR REPLACE INTO journal VALUES (1, ?, ?, ?, ?, ?)"));
+    q.addBindValue(journal.date);
+    q.addBindValue(journal.duration);
+    q.addBindValue(journal.price);
+    q.addBindValue(journal.totals.join(u'\t'));
+    q.addBindValue(journal.totalsStored ? 1 : 0);
+    exec(q);
+}
+
+std::optional<CallJournal> SettingsStore::journal() const {
+    QSqlQuery q(QSqlDatabase::database(m_connection));
+    q.prepare(QStringLiteral("SELECT date, duration, price, totals, totals_stored FROM journal"));
+    exec(q);
+    if (!q.next())
+        return std::nullopt;
+    return CallJournal{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                       q.value(3).toString().split(u'\t'), q.value(4).toInt() == 1};
+}
+
+void SettingsStore::markJournalTotalsStored() {
+    exec(QStringLiteral("UPDATE journal SET totals_stored = 1"));
+}
+
+void SettingsStore::clearJournal() {
+    exec(QStringLiteral("DELETE FROM journal"));
+}
+
+void SettingsStore::setJournalAside() {
+    beginTransaction();
+    exec(QStringLiteral("INSERT INTO journal_aside SELECT date, duration, price, totals, "
+                        "totals_stored, datetime('now') FROM journal"));
+    clearJournal();
+    commitTransaction();
 }
 
 QString SettingsStore::get(const QString& application, const QString& section, const QString& key,
@@ -320,4 +370,19 @@ void DeleteSetting(const QString& application, const QString& section) {
 QHash<QString, QString> GetSection(const QString& application, const QString& section) {
     const SettingsStore* store = SettingsStore::current();
     return store ? store->section(application, section) : QHash<QString, QString>{};
+}
+
+void SaveCallJournal(const CallJournal& journal) {
+    if (SettingsStore* store = SettingsStore::current())
+        store->saveJournal(journal);
+}
+
+void MarkCallJournalTotalsStored() {
+    if (SettingsStore* store = SettingsStore::current())
+        store->markJournalTotalsStored();
+}
+
+void ClearCallJournal() {
+    if (SettingsStore* store = SettingsStore::current())
+        store->clearJournal();
 }

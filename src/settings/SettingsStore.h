@@ -4,10 +4,24 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
 struct sqlite3_stmt;
+
+// The call a meter is metering, as it shows it: the log row the call would get now and the
+// totals it would store. Kept up to date each second, so that a run that never reaches the
+// meter's close (a crash, a power cut) loses at most a second of the call.
+struct CallJournal {
+    QString date;
+    QString duration;
+    QString price;
+    // Tunnit, Minuutit, Sekunnit, Kustannukset 1 and Kustannukset 2.
+    QStringList totals;
+    // The close has stored the totals; only the log row is left.
+    bool totalsStored = false;
+};
 
 // The per-user settings store: text values addressed by application, section and key, kept in one
 // SQLite database. Every answered write is durable (WAL, synchronous=FULL); writes that belong
@@ -38,6 +52,14 @@ public:
     static QList<QHash<QString, QString>>
     readSections(const QString& path, const QString& application, const QStringList& sections);
 
+    // The journal of the running call, in a table of its own: written, read, marked once the
+    // totals are stored, cleared with the log row, and moved aside when it cannot be read.
+    void saveJournal(const CallJournal& journal);
+    std::optional<CallJournal> journal() const;
+    void markJournalTotalsStored();
+    void clearJournal();
+    void setJournalAside();
+
     void beginTransaction();
     void commitTransaction();
 
@@ -47,6 +69,7 @@ public:
 private:
     SettingsStore(const QString& path, const QString& connection, sqlite3_stmt* save);
     void exec(QSqlQuery& query) const;
+    void exec(const QString& statement) const;
 
     QString m_path;
     QString m_connection;
@@ -76,3 +99,6 @@ void SaveSetting(const QString& application, const QString& section, const QStri
                  const QString& value);
 void DeleteSetting(const QString& application, const QString& section);
 QHash<QString, QString> GetSection(const QString& application, const QString& section);
+void SaveCallJournal(const CallJournal& journal);
+void MarkCallJournalTotalsStored();
+void ClearCallJournal();

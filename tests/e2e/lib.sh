@@ -107,7 +107,7 @@ e2e_wait_exit() {
 # xdotool on its standard input, never on a command line.
 e2e_dial() {
     local start
-    start=$(e2e_wait_window "Orvalin 1.0")
+    start=$(e2e_wait_window "Orvalin 1.0" 40)
     e2e_keys "$start" Tab
     xdotool type --delay 30 "$1"
     e2e_keys "$start" Tab
