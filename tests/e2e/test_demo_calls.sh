@@ -45,7 +45,7 @@ done
 # design place: this screen has no window manager) before the summary shows.
 summary=$(e2e_wait_window Orvalin 30 "$meter")
 seconds=$(e2e_setting Asetukset Sekunnit)
-case "$seconds" in 30 | 31) ;; *) fail "a 90-second call lasted 1 min $seconds s" ;; esac
+case "$seconds" in 29 | 30 | 31 | 32) ;; *) fail "a 90-second call lasted 1 min $seconds s" ;; esac
 for expected in Tunnit=00 Minuutit=01 "Kustannukset 1=100" "Kustannukset 2=1" Left=5475 Top=5490; do
     e2e_expect "${expected%=*}" "$(e2e_setting Asetukset "${expected%=*}")" "${expected#*=}"
 done
@@ -105,10 +105,10 @@ kill -0 "$first" || fail "the first copy ended"
 kill "$first"
 
 # A termination signal ends the program while the start-up message about a bad phonebook line is
-# up.
+# up, at once (within a second, but a sanitizer's build on a busy machine takes longer to end).
 echo "ei avainta eikä arvoa" >>"$XDG_CONFIG_HOME/Orvalin/puhelinluettelo.conf"
 e2e_start
 e2e_wait_window Orvalin >/dev/null
 kill -TERM "$ORVALIN_PID"
-e2e_wait_exit "$ORVALIN_PID" 1
+e2e_wait_exit "$ORVALIN_PID" 3
 echo "three calls metered, logged and stored; the second copy refused"
