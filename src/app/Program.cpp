@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QTranslator>
 #include <algorithm>
 
@@ -85,6 +86,13 @@ bool StartProgram(const QString& storePath) {
         platform().messages().show({*problem, Message::Icon::Critical});
         return false;
     }
+    SettingsStore::setFailureHandler([](const QString& message) {
+        // Shown once the writer is done: a store write may come in the middle of the meter's
+        // tick.
+        QTimer::singleShot(0, qApp, [message] {
+            platform().messages().show({message, Message::Icon::Critical});
+        });
+    });
     // Finished before the start-up window loads the log viewer, which then reads the row.
     const std::optional<QString> recovered = FinishInterruptedCall();
     form<Form1>().show();

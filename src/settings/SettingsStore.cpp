@@ -14,6 +14,7 @@ namespace {
 
 constexpr int SchemaVersion = 1;
 std::unique_ptr<SettingsStore> g_current;
+std::function<void(const QString&)> g_failureHandler;
 
 QString damagedMessage(const QString& path) {
     return QStringLiteral("Asetustiedostoa %1 ei voi käyttää: se on vahingoittunut tai sen muoto "
@@ -136,7 +137,7 @@ std::optional<QString> SettingsStore::open(const QString& path) {
         const bool ready =
             db.open() && q.exec(QStringLiteral("PRAGMA journal_mode = WAL")) &&
             q.exec(QStringLiteral("PRAGMA synchronous = FULL")) &&
-            q.exec(QStringLiteral("PRAGMA busy_timeout = 2000")) && db.transaction() &&
+            q.exec(QStringLiteral("PRAGMA busy_timeout = 100")) && db.transaction() &&
             q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS settings (application TEXT NOT NULL, "
                                   "section TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL, "
                                   "PRIMARY KEY (application, section, key))")) &&
@@ -189,14 +190,15 @@ SettingsStore::SettingsStore(const QString& path, const QString& connection, sql
 }
 
 SettingsStore::~SettingsStore() {
+    sqlite3* handle = sqlite3_db_handle(m_save);
     m_get.reset();
     sqlite3_finalize(m_save);
     m_delete.reset();
     m_section.reset();
     {
         QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-        if (m_transactionDepth > 0)
-            db.commit();
+        if (m_transactionDepth > 0 && !m_transactionFailed)
+            sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr);
         db.close();
     }
     QSqlDatabase::removeDatabase(m_connection);
@@ -208,10 +210,41 @@ void SettingsStore::exec(QSqlQuery& query) const {
                      qPrintable(query.lastError().text()));
 }
 
-void SettingsStore::exec(const QString& statement) const {
+void SettingsStore::setFailureHandler(std::function<void(const QString&)> handler) {
+    g_failureHandler = std::move(handler);
+}
+
+// A write that fails undoes the transaction it belongs to, whose other writes are then left
+// out: a record is stored whole or not at all. The user hears of it once, until a write
+// succeeds again; the program goes on and writes again when it next has something to store.
+void SettingsStore::failed(const QString& reason) {
+    std::fprintf(stderr, "orvalin: settings store %s: %s\n", qPrintable(m_path),
+                 qPrintable(reason));
+    if (m_transactionDepth > 0 && !m_transactionFailed) {
+        sqlite3_exec(sqlite3_db_handle(m_save), "ROLLBACK", nullptr, nullptr, nullptr);
+        m_transactionFailed = true;
+    }
+    if (!m_failing && g_failureHandler)
+        g_failureHandler(QStringLiteral("Asetustiedostoon %1 ei voi nyt kirjoittaa (%2). Ohjelma "
+                                        "jatkaa ja yrittää uudelleen, kun sillä on seuraavan "
+                                        "kerran tallennettavaa.")
+                             .arg(QDir::toNativeSeparators(m_path), reason));
+    m_failing = true;
+}
+
+void SettingsStore::write(QSqlQuery& query) {
+    if (m_transactionFailed)
+        return;
+    if (query.exec())
+        m_failing = m_failing && m_transactionDepth > 0;
+    else
+        failed(query.lastError().databaseText());
+}
+
+void SettingsStore::exec(const QString& statement) {
     QSqlQuery query(QSqlDatabase::database(m_connection));
     query.prepare(statement);
-    exec(query);
+    write(query);
 }
 
 // The totals go in one text, a tab between each: a journal is read whole or not at all.
@@ -223,7 +256,7 @@ void SettingsStore::saveJournal(const CallJournal& journal) {
     q.addBindValue(journal.price);
     q.addBindValue(journal.totals.join(u'\t'));
     q.addBindValue(journal.totalsStored ? 1 : 0);
-    exec(q);
+    write(q);
 }
 
 std::optional<CallJournal> SettingsStore::journal() const {
@@ -269,16 +302,21 @@ void SettingsStore::save(const QString& application, const QString& section, con
     bindText(m_save, 2, section);
     bindText(m_save, 3, key);
     bindText(m_save, 4, value);
-    if (sqlite3_step(m_save) != SQLITE_DONE)
-        std::fprintf(stderr, "orvalin: settings store %s: %s\n", qPrintable(m_path),
-                     sqlite3_errmsg(sqlite3_db_handle(m_save)));
+    if (m_transactionFailed)
+        return;
+    const bool done = sqlite3_step(m_save) == SQLITE_DONE;
+    const QString reason = QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(m_save)));
     sqlite3_reset(m_save);
+    if (done)
+        m_failing = m_failing && m_transactionDepth > 0;
+    else
+        failed(reason);
 }
 
 void SettingsStore::deleteSection(const QString& application, const QString& section) {
     m_delete->bindValue(0, application);
     m_delete->bindValue(1, section);
-    exec(*m_delete);
+    write(*m_delete);
 }
 
 QHash<QString, QString> SettingsStore::section(const QString& application,
@@ -326,18 +364,29 @@ QList<QHash<QString, QString>> SettingsStore::readSections(const QString& path,
     return values;
 }
 
+// The write lock is taken as the transaction begins, so that another program that holds the
+// file cannot let the first writes in and keep the later ones out.
 void SettingsStore::beginTransaction() {
-    if (m_transactionDepth++ == 0)
-        QSqlDatabase::database(m_connection).transaction();
+    if (m_transactionDepth++ > 0)
+        return;
+    m_transactionFailed = false;
+    sqlite3* handle = sqlite3_db_handle(m_save);
+    if (sqlite3_exec(handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        failed(QString::fromUtf8(sqlite3_errmsg(handle)));
+        m_transactionFailed = true;
+    }
 }
 
 void SettingsStore::commitTransaction() {
-    if (m_transactionDepth > 0 && --m_transactionDepth == 0) {
-        QSqlDatabase db = QSqlDatabase::database(m_connection);
-        if (!db.commit())
-            std::fprintf(stderr, "orvalin: settings store %s: %s\n", qPrintable(m_path),
-                         qPrintable(db.lastError().text()));
-    }
+    if (m_transactionDepth == 0 || --m_transactionDepth > 0)
+        return;
+    sqlite3* handle = sqlite3_db_handle(m_save);
+    if (m_transactionFailed)
+        m_transactionFailed = false;
+    else if (sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        failed(QString::fromUtf8(sqlite3_errmsg(handle)));
+    else
+        m_failing = false;
 }
 
 SettingsTransaction::SettingsTransaction() {

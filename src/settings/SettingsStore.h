@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -60,6 +61,9 @@ public:
     void clearJournal();
     void setJournalAside();
 
+    // Called with a message for the user when writes begin to fail.
+    static void setFailureHandler(std::function<void(const QString&)> handler);
+
     void beginTransaction();
     void commitTransaction();
 
@@ -69,11 +73,17 @@ public:
 private:
     SettingsStore(const QString& path, const QString& connection, sqlite3_stmt* save);
     void exec(QSqlQuery& query) const;
-    void exec(const QString& statement) const;
+    void write(QSqlQuery& query);
+    void exec(const QString& statement);
+    void failed(const QString& reason);
 
     QString m_path;
     QString m_connection;
     int m_transactionDepth = 0;
+    // A write of the open transaction failed: the transaction is undone, the rest left out.
+    bool m_transactionFailed = false;
+    // The user has been told that writes fail, and is not told again until one succeeds.
+    bool m_failing = false;
     mutable std::unique_ptr<QSqlQuery> m_get;
     // Writes go straight through SQLite: the log viewer's rewrite of a long log is hundreds of
     // thousands of them, and Qt SQL's own work per statement costs as much as SQLite's.

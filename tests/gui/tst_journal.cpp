@@ -6,6 +6,10 @@
 #include "meter/Form2.h"
 #include "settings/SettingsStore.h"
 
+#include <QElapsedTimer>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
 using namespace Qt::StringLiterals;
 
 // The journal of a running call, and a call whose run ended without the meter's close.
@@ -44,6 +48,38 @@ private slots:
         QCOMPARE(platform().messageBoxes.shown.size(), 1);
         QVERIFY(!journal());
         QCOMPARE(logRow(u"0"_s), u"6. joulukuuta 2026/00:00:04/0,5 markkaa"_s);
+    }
+
+    // Another program holds the store's write lock: the meter neither waits for it nor stops.
+    void aStoreThatCannotBeWrittenIsSaidOnceAndTheMeterGoesOn() {
+        platform().ports.busy = {1};
+        platform().dialer.entries = {u"Koti"_s};
+        QVERIFY(StartProgram(storePath()));
+        Form2& meter = form<Form2>();
+        meter.show();
+        // The tariff editors' write-back after start-up is done.
+        QTest::qWait(200);
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other"_s);
+            other.setDatabaseName(storePath());
+            QVERIFY(other.open());
+            QSqlQuery(other).exec(u"BEGIN IMMEDIATE"_s);
+            QElapsedTimer timer;
+            timer.start();
+            for (int i = 0; i < 3; ++i)
+                platform().alarm().fire();
+            QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+            QTest::qWait(10);
+            QCOMPARE(meter.Kesto->text(), u"00:00:03"_s);
+            QVERIFY(!journal());
+            QCOMPARE(platform().messageBoxes.shown.size(), 1);
+            QVERIFY(platform().messageBoxes.texts()[0].contains(storePath()));
+            QSqlQuery(other).exec(u"ROLLBACK"_s);
+        }
+        QSqlDatabase::removeDatabase(u"other"_s);
+        platform().alarm().fire();
+        QCOMPARE(journal()->duration, u"00:00:04"_s);
+        QCOMPARE(platform().messageBoxes.shown.size(), 1);
     }
 
     void anInterruptedCallIsLoggedAtTheNextStart_data() {
