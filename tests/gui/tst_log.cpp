@@ -11,37 +11,35 @@
 
 using namespace Qt::StringLiterals;
 
-// A stored or shown log row is written "date|duration|price" in these tests; a stored row also
-// starts with its key, "key|date|duration|price".
+// A shown log row is written "date|duration|price", a stored one "key|date|duration|price";
+// rows are given ";"-separated.
 class LogViewerTest : public WindowTest {
     Q_OBJECT
 private:
-    static void storeRows(const QStringList& rows) {
-        for (const QString& row : rows) {
-            const QStringList values = row.split(u'|');
-            store(Keys::Päivämäärä, values[0], values[1]);
-            store(Keys::Kesto, values[0], values[2]);
-            store(Keys::Hinta, values[0], values[3]);
-        }
+    static void storeRows(const QString& rows) {
+        for (const QString& row : rows.split(u';', Qt::SkipEmptyParts))
+            for (int i = 0; i < 3; ++i)
+                store(QStringList{Keys::Päivämäärä, Keys::Kesto, Keys::Hinta}[i],
+                      row.section(u'|', 0, 0), row.section(u'|', i + 1, i + 1));
     }
-
-    static QStringList shownRows(const Form7& viewer) {
+    static QString shownRows(const Form7& viewer) {
         QStringList rows;
         for (int i = 0; i < viewer.ListView1->count(); ++i)
-            rows << QStringList{viewer.ListView1->text(i, 0), viewer.ListView1->text(i, 1),
-                                viewer.ListView1->text(i, 2)}
-                        .join(u'|');
-        return rows;
+            rows << viewer.ListView1->text(i, 0) + u'|' + viewer.ListView1->text(i, 1) + u'|' +
+                        viewer.ListView1->text(i, 2);
+        return rows.join(u';');
     }
-
-    static QString storedRow(int key) {
-        const QString k = QString::number(key);
-        return QStringList{stored(Keys::Päivämäärä, k), stored(Keys::Kesto, k),
-                           stored(Keys::Hinta, k)}
-            .join(u'|');
+    // The stored rows from key 0 up to the given one, "<absent>" where a value is not stored.
+    static QString storedRows(int upTo) {
+        QStringList rows;
+        for (int key = 0; key <= upTo; ++key) {
+            const QString k = QString::number(key);
+            rows << stored(Keys::Päivämäärä, k) + u'|' + stored(Keys::Kesto, k) + u'|' +
+                        stored(Keys::Hinta, k);
+        }
+        return rows.join(u';');
     }
-
-    // Everything stored in the three log sections, "section/key=value", in a fixed order.
+    // Everything stored in the three log sections, in a fixed order.
     static QStringList logSections() {
         QStringList all;
         for (const QString& section : {Keys::Päivämäärä, Keys::Kesto, Keys::Hinta}) {
@@ -52,7 +50,6 @@ private:
         all.sort();
         return all;
     }
-
     static void clickHeader(const ListView* list, int column) {
         const QHeaderView* header = list->header();
         const QPoint middle(header->sectionViewportPosition(column) +
@@ -60,21 +57,11 @@ private:
                             header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, middle);
     }
-
     // What a closing meter does first: the call's row goes into the viewer's list.
     void appendAsTheMeterDoes(const QString& duration, const QString& price) {
         form<Form7>().ListView1->addItem(platform().clock.longDateText, duration, price);
     }
-
-    Form7& showViewer() {
-        Form7& viewer = form<Form7>();
-        viewer.show();
-        [&] { QVERIFY(QTest::qWaitForWindowExposed(&viewer)); }();
-        return viewer;
-    }
-
-    // Opens the viewer with "&Päiväkirja" and runs the steps while it is shown modally. Should
-    // the steps leave it open, it is hidden without being unloaded, so that the test goes on.
+    // Opens the viewer with "&Päiväkirja" and runs the steps while it is shown modally.
     void withViewerOpenedFromForm1(const std::function<void(Form7&)>& steps) {
         Form1& start = form<Form1>();
         start.show();
@@ -83,8 +70,7 @@ private:
         QTimer::singleShot(0, [&] {
             ran = true;
             QPointer<Form7> viewer = FormRegistry::instance().loaded<Form7>();
-            QVERIFY(viewer && viewer->isModal() && viewer->isVisible());
-            QVERIFY(QTest::qWaitForWindowActive(viewer));
+            QVERIFY(viewer && viewer->isModal() && QTest::qWaitForWindowActive(viewer));
             steps(*viewer);
             if (viewer && viewer->isVisible())
                 viewer->hide();
@@ -92,269 +78,144 @@ private:
         QTest::mouseClick(start.Command4, Qt::LeftButton);
         QVERIFY(ran);
     }
-
-    const QStringList fiveCalls = {
-        QStringLiteral("0|5. maaliskuuta 2024|00:10:00|2 markkaa"),
-        QStringLiteral("1|12. tammikuuta 2024|100:00:00|10 markkaa"),
-        QStringLiteral("2|30. joulukuuta 2023|10:00:00|2,5 markkaa"),
-        QStringLiteral("3|1. helmikuuta 2024||"),
-        QStringLiteral("4|12. tammikuuta 2024|01:00:05|2 markkaa"),
-    };
-
-    QStringList fiveCallsInOrder(const QList<int>& keys) const {
-        QStringList rows;
-        for (int key : keys)
-            rows << fiveCalls[key].section(u'|', 1);
-        return rows;
+    static inline const QString Five =
+        u"0|5. maaliskuuta 2024|00:10:00|2 markkaa;1|12. tammikuuta 2024|100:00:00|10 markkaa;"
+        u"2|30. joulukuuta 2023|10:00:00|2,5 markkaa;3|1. helmikuuta 2024||;"
+        u"4|12. tammikuuta 2024|01:00:05|2 markkaa"_s;
+    // The five calls in the order of their keys, e.g. "31042".
+    static QString fiveInOrder(const QString& keys) {
+        const QStringList rows = Five.split(u';');
+        QStringList ordered;
+        for (QChar key : keys)
+            ordered << rows[key.digitValue()].section(u'|', 1);
+        return ordered.join(u';');
     }
 
 private slots:
-    void opensWithThreeQuarterWidthColumnsAndItsCaptions() {
-        Form7& viewer = showViewer();
-        QCOMPARE(viewer.windowTitle(), QStringLiteral("Yhteyksien Tarkastelu"));
-        QCOMPARE(viewer.Label1->text(), QStringLiteral("Yhteyksiä:"));
-        QCOMPARE(viewer.Label3->text(), QStringLiteral("Kustannukset:"));
-        QCOMPARE(viewer.Command1->text(), QStringLiteral("&Ok"));
+    void opensWithQuarterWidthColumnsAndItsCaptions() {
+        Form7& viewer = form<Form7>();
+        viewer.show();
+        QCOMPARE(viewer.windowTitle(), u"Yhteyksien Tarkastelu"_s);
         const QHeaderView* header = viewer.ListView1->header();
-        QCOMPARE(header->count(), 3);
-        const QStringList captions = {QStringLiteral("Päivämäärä"), QStringLiteral("Kesto"),
-                                      QStringLiteral("Hinta")};
-        for (int column = 0; column < 3; ++column) {
-            QCOMPARE(header->model()->headerData(column, Qt::Horizontal).toString(),
-                     captions[column]);
+        QStringList captions;
+        for (int column = 0; column < header->count(); ++column) {
+            captions << header->model()->headerData(column, Qt::Horizontal).toString();
             QCOMPARE(header->sectionSize(column), viewer.ListView1->width() / 4);
         }
-        QVERIFY(header->isVisible());
-        QVERIFY(!header->isSortIndicatorShown());
+        QCOMPARE(captions.join(u'|'), u"Päivämäärä|Kesto|Hinta"_s);
     }
 
+    // "stored rows", "shown rows", count. The list reads up to the first key without a date;
+    // writing back an unchanged list leaves the store as it was, unread rows and all.
     void readsTheLogUpToTheFirstEmptyDate_data() {
-        QTest::addColumn<QStringList>("storedRows");
-        QTest::addColumn<QStringList>("shown");
-        QTest::addColumn<QString>("count");
-        QTest::newRow("empty store") << QStringList{} << QStringList{} << "0 kappaletta";
+        textColumns({"stored", "shown", "count"});
+        QTest::newRow("empty") << QString() << QString() << u"0"_s;
         QTest::newRow("empty date under 3")
-            << QStringList{u"0|1. kesäkuuta 2024|00:05:00|1 markkaa"_s,
-                           u"1|2. kesäkuuta 2024|00:06:00|1,2 markkaa"_s,
-                           u"2|3. kesäkuuta 2024|00:07:00|1,4 markkaa"_s,
-                           u"3||00:08:00|1,6 markkaa"_s,
-                           u"4|5. kesäkuuta 2024|00:09:00|1,8 markkaa"_s}
-            << QStringList{u"1. kesäkuuta 2024|00:05:00|1 markkaa"_s,
-                           u"2. kesäkuuta 2024|00:06:00|1,2 markkaa"_s,
-                           u"3. kesäkuuta 2024|00:07:00|1,4 markkaa"_s}
-            << "3 kappaletta";
-        QTest::newRow("missing key 1")
-            << QStringList{u"0|1. kesäkuuta 2024|00:05:00|1 markkaa"_s,
-                           u"2|3. kesäkuuta 2024|00:07:00|1,4 markkaa"_s}
-            << QStringList{u"1. kesäkuuta 2024|00:05:00|1 markkaa"_s} << "1 kappaletta";
-        QTest::newRow("empty duration and price")
-            << QStringList{u"0|1. kesäkuuta 2024||"_s, u"1|2. kesäkuuta 2024|00:06:00|"_s}
-            << QStringList{u"1. kesäkuuta 2024||"_s, u"2. kesäkuuta 2024|00:06:00|"_s}
-            << "2 kappaletta";
-        QTest::newRow("keys are plain decimal numbers")
-            << QStringList{u"0|1. kesäkuuta 2024|00:05:00|1 markkaa"_s,
-                           u"01|2. kesäkuuta 2024|00:06:00|1,2 markkaa"_s,
-                           u" 1|3. kesäkuuta 2024|00:07:00|1,4 markkaa"_s}
-            << QStringList{u"1. kesäkuuta 2024|00:05:00|1 markkaa"_s} << "1 kappaletta";
+            << u"0|a|1|x;1|b|2|y;2|c|3|z;3||4|w;4|e|5|v"_s << u"a|1|x;b|2|y;c|3|z"_s << u"3"_s;
+        QTest::newRow("missing key 1") << u"0|a|1|x;2|c|3|z"_s << u"a|1|x"_s << u"1"_s;
+        QTest::newRow("empty cells") << u"0|a||;1|b|2|"_s << u"a||;b|2|"_s << u"2"_s;
+        QTest::newRow("plain decimal keys")
+            << u"0|a|1|x;01|b|2|y; 1|c|3|z"_s << u"a|1|x"_s << u"1"_s;
     }
     void readsTheLogUpToTheFirstEmptyDate() {
-        QFETCH(QStringList, storedRows);
-        QFETCH(QStringList, shown);
-        QFETCH(QString, count);
-        storeRows(storedRows);
+        storeRows(cell("stored"));
         const QStringList before = logSections();
         Form7& viewer = form<Form7>();
-        QCOMPARE(shownRows(viewer), shown);
-        QCOMPARE(viewer.Label2->text(), count);
-        // Writing back an unchanged list leaves the store as it was, unread rows and all.
+        QCOMPARE(shownRows(viewer), cell("shown"));
+        QCOMPARE(viewer.Label2->text(), cell("count") + u" kappaletta"_s);
         unload<Form7>();
         QCOMPARE(logSections(), before);
     }
 
-    void showsTheStoredTotalNotASumOfTheRows_data() {
-        QTest::addColumn<QString>("total");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("absent") << "<absent>"
-                                << "0 markkaa";
-        QTest::newRow("empty after a reset") << ""
-                                             << "0 markkaa";
-        QTest::newRow("markka and penni") << "12,34"
-                                          << "12,34 markkaa";
-        QTest::newRow("large") << "1234,5"
-                               << "1234,5 markkaa";
-    }
     void showsTheStoredTotalNotASumOfTheRows() {
-        QFETCH(QString, total);
-        QFETCH(QString, shown);
-        storeRows({QStringLiteral("0|1. kesäkuuta 2024|00:05:00|7 markkaa")});
-        if (total != QStringLiteral("<absent>"))
-            store(Keys::Asetukset, Keys::Kustannukset2, total);
-        QCOMPARE(form<Form7>().Label4->text(), shown);
+        storeRows(u"0|a|00:05:00|7 markkaa"_s);
+        QCOMPARE(form<Form7>().Label4->text(), u"0 markkaa"_s);
+        unload<Form7>();
+        store(Keys::Asetukset, Keys::Kustannukset2, u"12,34"_s);
+        QCOMPARE(form<Form7>().Label4->text(), u"12,34 markkaa"_s);
     }
 
+    // As text: dates not as dates, "10" before "2", empty first; a second click keeps the order,
+    // equal texts keep the order they had.
     void sortsByTheClickedColumnAsText_data() {
-        QTest::addColumn<QList<int>>("clicks");
-        QTest::addColumn<QList<int>>("order");
-        QTest::newRow("date as text, not as a date") << QList<int>{0} << QList<int>{3, 1, 4, 2, 0};
-        QTest::newRow("price: 10 before 2, empty first")
-            << QList<int>{2} << QList<int>{3, 1, 0, 4, 2};
-        QTest::newRow("duration: 10 hours before 100")
-            << QList<int>{1} << QList<int>{3, 0, 4, 2, 1};
-        QTest::newRow("a second click does not reverse")
-            << QList<int>{2, 2} << QList<int>{3, 1, 0, 4, 2};
-        QTest::newRow("equal dates keep the duration order")
-            << QList<int>{1, 0} << QList<int>{3, 4, 1, 2, 0};
+        textColumns({"clicks", "order"});
+        for (const char* row : {"0 31420", "2 31042", "1 30421", "22 31042", "10 34120"})
+            QTest::newRow(row) << QString::fromLatin1(row).section(u' ', 0, 0)
+                               << QString::fromLatin1(row).section(u' ', 1);
     }
     void sortsByTheClickedColumnAsText() {
-        QFETCH(QList<int>, clicks);
-        QFETCH(QList<int>, order);
-        storeRows(fiveCalls);
-        Form7& viewer = showViewer();
-        for (int column : clicks)
-            clickHeader(viewer.ListView1, column);
-        QCOMPARE(shownRows(viewer), fiveCallsInOrder(order));
+        storeRows(Five);
+        Form7& viewer = form<Form7>();
+        viewer.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        for (QChar column : cell("clicks"))
+            clickHeader(viewer.ListView1, column.digitValue());
+        QCOMPARE(shownRows(viewer), fiveInOrder(cell("order")));
         QVERIFY(!viewer.ListView1->header()->isSortIndicatorShown());
-        QCOMPARE(viewer.Label2->text(), QStringLiteral("5 kappaletta"));
-    }
-
-    void equalTextsKeepTheirOrderInALongLog() {
-        QStringList rows;
-        QStringList cheapFirst[2];
-        for (int i = 0; i < 60; ++i) {
-            const QString row = QStringLiteral("1. kesäkuuta 2024|00:%1:00|%2 markkaa")
-                                    .arg(i, 2, 10, QLatin1Char('0'))
-                                    .arg(i % 3 == 0 ? 2 : 1);
-            rows << QString::number(i) + u'|' + row;
-            cheapFirst[i % 3 == 0 ? 1 : 0] << row;
-        }
-        storeRows(rows);
-        Form7& viewer = showViewer();
-        clickHeader(viewer.ListView1, 2);
-        QCOMPARE(shownRows(viewer), cheapFirst[0] + cheapFirst[1]);
-    }
-
-    void theSelectionFollowsItsRowWhenSorted() {
-        storeRows(fiveCalls);
-        Form7& viewer = showViewer();
-        ListView* list = viewer.ListView1;
-        list->setCurrentIndex(list->model()->index(1, 0));
-        clickHeader(list, 2);
-        QCOMPARE(list->currentIndex().row(), 1);
-        clickHeader(list, 1);
-        QCOMPARE(list->currentIndex().row(), 4);
-        QCOMPARE(list->currentIndex().siblingAtColumn(1).data().toString(),
-                 QStringLiteral("100:00:00"));
-        QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
-        QCOMPARE(list->selectionModel()->selectedRows().first().row(), 4);
     }
 
     void closingStoresTheListInItsShownOrder_data() {
-        QTest::addColumn<QString>("way");
-        QTest::newRow("Ok clicked") << "click";
-        QTest::newRow("Ok by Alt+O") << "alt+o";
-        QTest::newRow("close box") << "close";
-        QTest::newRow("Esc") << "esc";
+        QTest::addColumn<bool>("byEsc");
+        QTest::newRow("Ok clicked") << false;
+        QTest::newRow("Esc") << true;
     }
     void closingStoresTheListInItsShownOrder() {
-        QFETCH(QString, way);
-        storeRows(fiveCalls);
         // An old row beyond a gap is never read, so never rewritten.
-        storeRows({QStringLiteral("6|1. tammikuuta 1999|00:00:01|0,1 markkaa")});
+        storeRows(Five + u";6|1. tammikuuta 1999|00:00:01|0,1 markkaa"_s);
         withViewerOpenedFromForm1([&](Form7& viewer) {
             clickHeader(viewer.ListView1, 2);
-            if (way == QStringLiteral("click")) {
-                QTest::mouseClick(viewer.Command1, Qt::LeftButton);
-            } else if (way == QStringLiteral("alt+o")) {
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::AltModifier);
-                QTRY_VERIFY(!FormRegistry::instance().loaded<Form7>());
-            } else if (way == QStringLiteral("close")) {
-                viewer.close();
-            } else {
+            if (cell<bool>("byEsc"))
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-            }
+            else
+                QTest::mouseClick(viewer.Command1, Qt::LeftButton);
         });
         QVERIFY(!FormRegistry::instance().loaded<Form7>());
-        const QStringList order = fiveCallsInOrder({3, 1, 0, 4, 2});
-        for (int key = 0; key < 5; ++key)
-            QCOMPARE(storedRow(key), order[key]);
-        QCOMPARE(storedRow(5), QStringLiteral("<absent>|<absent>|<absent>"));
-        QCOMPARE(storedRow(6), QStringLiteral("1. tammikuuta 1999|00:00:01|0,1 markkaa"));
-        // The next opening reads the renumbered log.
-        QCOMPARE(shownRows(form<Form7>()), order);
+        QCOMPARE(storedRows(6),
+                 fiveInOrder(u"31042"_s) +
+                     u";<absent>|<absent>|<absent>;1. tammikuuta 1999|00:00:01|0,1 markkaa"_s);
+        QCOMPARE(shownRows(form<Form7>()), fiveInOrder(u"31042"_s));
     }
 
-    void aClosingMeterAppendsToTheLogReadAtStartUp_data() {
-        QTest::addColumn<bool>("viewerClosedBefore");
-        QTest::newRow("viewer never opened") << false;
-        QTest::newRow("viewer opened and closed earlier") << true;
-    }
-    void aClosingMeterAppendsToTheLogReadAtStartUp() {
-        QFETCH(bool, viewerClosedBefore);
-        storeRows(fiveCalls);
-        form<Form1>();
-        if (viewerClosedBefore)
-            withViewerOpenedFromForm1(
-                [](Form7& viewer) { QTest::mouseClick(viewer.Command1, Qt::LeftButton); });
-        platform().clock.longDateText = QStringLiteral("7. joulukuuta 2026");
-        appendAsTheMeterDoes(QStringLiteral("00:42:17"), QStringLiteral("9,87 markkaa"));
-        QCOMPARE(form<Form7>().Label2->text(), QStringLiteral("5 kappaletta"));
+    // The meter's row goes after the log read at start-up, into a gap it fills, or to its place
+    // in a sorted list; the count is what was read.
+    void aClosingMeterAppendsItsRow() {
+        const QString date = platform().clock.longDateText;
+        storeRows(Five);
+        withViewerOpenedFromForm1(
+            [](Form7& viewer) { QTest::mouseClick(viewer.Command1, Qt::LeftButton); });
+        appendAsTheMeterDoes(u"00:42:17"_s, u"9,87 markkaa"_s);
+        QCOMPARE(form<Form7>().Label2->text(), u"5 kappaletta"_s);
         unloadAll();
-        for (int key = 0; key < 5; ++key)
-            QCOMPARE(storedRow(key), fiveCalls[key].section(u'|', 1));
-        QCOMPARE(storedRow(5), QStringLiteral("7. joulukuuta 2026|00:42:17|9,87 markkaa"));
-        QCOMPARE(storedRow(6), QStringLiteral("<absent>|<absent>|<absent>"));
+        QCOMPARE(storedRows(6), fiveInOrder(u"01234"_s) + u';' + date +
+                                    u"|00:42:17|9,87 markkaa;<absent>|<absent>|<absent>"_s);
     }
-
-    void aRowAppendedWhileTheViewerIsSortedGoesToItsPlace() {
-        storeRows(fiveCalls);
-        withViewerOpenedFromForm1([this](Form7& viewer) {
+    void aRowAppendedAfterAGapFillsIt() {
+        const QString date = platform().clock.longDateText;
+        storeRows(Five + u";3||00:08:00|1,6 markkaa;4|e|5|v"_s);
+        appendAsTheMeterDoes(u"00:10:00"_s, u"2 markkaa"_s);
+        unloadAll();
+        QCOMPARE(storedRows(4),
+                 fiveInOrder(u"012"_s) + u';' + date + u"|00:10:00|2 markkaa;e|5|v"_s);
+        form<Form7>().show();
+        QCOMPARE(form<Form7>().Label2->text(), u"5 kappaletta"_s);
+    }
+    void aRowAppendedToASortedListGoesToItsPlace() {
+        const QString date = platform().clock.longDateText;
+        storeRows(Five);
+        withViewerOpenedFromForm1([this, date](Form7& viewer) {
             clickHeader(viewer.ListView1, 2);
-            // The call ends while the user looks at the log: the meter's close appends its row
-            // and then unloads every window.
-            appendAsTheMeterDoes(QStringLiteral("00:20:00"), QStringLiteral("2 markkaa"));
-            appendAsTheMeterDoes(QStringLiteral("00:00:30"), QStringLiteral("0,5 markkaa"));
-            QCOMPARE(viewer.Label2->text(), QStringLiteral("5 kappaletta"));
+            appendAsTheMeterDoes(u"00:20:00"_s, u"2 markkaa"_s);
+            appendAsTheMeterDoes(QString(), QString());
             unloadAll();
         });
-        const QString date = platform().clock.longDateText;
-        QStringList expected = fiveCallsInOrder({3, 1, 0, 4, 2});
-        expected.insert(1, date + QStringLiteral("|00:00:30|0,5 markkaa"));
-        expected.insert(5, date + QStringLiteral("|00:20:00|2 markkaa"));
-        for (int key = 0; key < expected.size(); ++key)
-            QCOMPARE(storedRow(key), expected[key]);
-    }
-
-    void aRowAppendedAfterAGapFillsItAndUncoversTheLaterRows() {
-        storeRows({QStringLiteral("0|1. kesäkuuta 2024|00:05:00|1 markkaa"),
-                   QStringLiteral("1|2. kesäkuuta 2024|00:06:00|1,2 markkaa"),
-                   QStringLiteral("2|3. kesäkuuta 2024|00:07:00|1,4 markkaa"),
-                   QStringLiteral("3||00:08:00|1,6 markkaa"),
-                   QStringLiteral("4|5. kesäkuuta 2024|00:09:00|1,8 markkaa")});
-        // The count is read with the rows, which come by the time the viewer is shown.
-        form<Form7>().show();
-        QCOMPARE(form<Form7>().Label2->text(), QStringLiteral("3 kappaletta"));
-        form<Form7>().hide();
-        appendAsTheMeterDoes(QStringLiteral("00:10:00"), QStringLiteral("2 markkaa"));
-        unloadAll();
-        QCOMPARE(storedRow(3),
-                 platform().clock.longDateText + QStringLiteral("|00:10:00|2 markkaa"));
-        QCOMPARE(storedRow(4), QStringLiteral("5. kesäkuuta 2024|00:09:00|1,8 markkaa"));
-        Form7& viewer = form<Form7>();
-        viewer.show();
-        QCOMPARE(viewer.Label2->text(), QStringLiteral("5 kappaletta"));
-        QCOMPARE(viewer.ListView1->text(4, 0), QStringLiteral("5. kesäkuuta 2024"));
-    }
-
-    void emptyCellsAreStoredAsEmptyValues() {
-        form<Form1>();
-        appendAsTheMeterDoes(QString(), QString());
-        unloadAll();
-        QCOMPARE(storedRow(0), platform().clock.longDateText + QStringLiteral("||"));
-        QCOMPARE(shownRows(form<Form7>()), QStringList{storedRow(0)});
+        QStringList expected = fiveInOrder(u"31042"_s).split(u';');
+        expected.insert(1, date + u"||"_s);
+        expected.insert(5, date + u"|00:20:00|2 markkaa"_s);
+        QCOMPARE(storedRows(6), expected.join(u';'));
     }
 
     void anEmptiedListWritesNothing() {
-        storeRows(fiveCalls);
+        storeRows(Five);
         const QStringList before = logSections();
         // The counter reset empties the list before it unloads the viewer.
         form<Form7>().ListView1->clear();
