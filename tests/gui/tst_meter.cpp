@@ -125,6 +125,20 @@ private slots:
         QVERIFY(m.Timer5->isActive() && raised(m).isEmpty() && m.size() == QSize(262, 36));
     }
 
+    // A stored place on the screen is taken, in twips (15 to the pixel here); one off the
+    // screen, or no number, leaves the design place (5475 and 5490 twips).
+    void takesItsStoredPlace_data() {
+        rows({"1500 3000 100,200", "16000 12000 363,364", "x 1500 363,100"});
+    }
+    void takesItsStoredPlace() {
+        const QStringList r = row();
+        store(Keys::Asetukset, Keys::Left, r[0]);
+        store(Keys::Asetukset, Keys::Top, r[1]);
+        const MeterWindow& m = openMeterOn();
+        QTRY_VERIFY(!m.Timer7->isActive());
+        QCOMPARE(u"%1,%2"_s.arg(m.x()).arg(m.y()), r[2]);
+    }
+
     // "before shown counters": both durations carry at 60, up to the end of the count.
     void carriesIntoTheNextUnit_data() {
         rows({"00:00:59 00:01:00 00:1:00", "00:59:59 01:00:00 1:00:00", "9:59:59 10:00:00 10:00:00",
