@@ -50,6 +50,9 @@ Form1::Form1()
 
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
+    // Typed text is the entry's name as typed: a completion would turn "koti" into "kotiyhteys",
+    // which names no entry.
+    Combo1->setCompleter(nullptr);
     Text3->setEchoMode(QLineEdit::Password);
     Text3->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     setTabOrder(Combo1, Text2);
@@ -81,11 +84,13 @@ void Form1::Form_Load() {
     connect(Combo1, &QComboBox::editTextChanged, this, &Form1::Combo1_Change);
 
     const QString stored = GetSetting(Keys::App, Keys::Asetukset, Keys::Palveluntarjoaja2, {});
-    const std::optional<qint32> index = WholeNumberFromText(stored);
-    if (index && *index == -1)
+    // Only a whole number is an index: "1,5" is none, and selects the first entry.
+    bool whole = false;
+    const int index = stored.trimmed().toInt(&whole);
+    if (whole && index == -1)
         Combo1->setCurrentIndex(-1);
-    else if (index && *index >= 0 && *index < Combo1->count())
-        Combo1->setCurrentIndex(*index);
+    else if (whole && index >= 0 && index < Combo1->count())
+        Combo1->setCurrentIndex(index);
     else
         Combo1->setCurrentIndex(Combo1->count() > 0 ? 0 : -1);
 
@@ -108,7 +113,8 @@ void Form1::Form_Load() {
 
 void Form1::Combo1_Change() {
     SaveSetting(Keys::App, Keys::Asetukset, Keys::Palveluntarjoaja2,
-                QString::number(Combo1->findText(Combo1->currentText(), Qt::MatchExactly)));
+                QString::number(Combo1->findText(Combo1->currentText(),
+                                                 Qt::MatchExactly | Qt::MatchCaseSensitive)));
 }
 
 void Form1::Text2_Change() {
