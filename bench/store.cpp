@@ -1,6 +1,7 @@
 // How long one durable SaveSetting takes: the program writes a setting on every change of a
 // field (every keystroke in the user name), and each write is on the disk when it returns. Timed
-// one by one, each with a new value, in a fresh store and in a store holding a long log.
+// one by one, each with a new value, in a fresh store and in a store holding a long log; then
+// the same for the journal of a running call, which the meter writes once a second.
 //
 // Usage: bench_store [writes] [folder]   (defaults: 2000, a new folder under the current one; the
 // folder should be on the disk that holds ~/.config, since the figures are mostly its flushes)
@@ -23,18 +24,32 @@ double percentile(const QList<double>& sorted, double fraction) {
     return sorted[at];
 }
 
-void timeWrites(const char* what, int writes) {
+// A user name typed and erased again, one letter per write.
+void typeUserName(int i) {
+    static QString name = QStringLiteral("m");
+    name = name.size() < 12 ? name + QChar(u'a' + i % 26) : QStringLiteral("m");
+    SaveSetting(Keys::App, Keys::Asetukset, Keys::Käyttäjä, name);
+}
+
+// The journal of a call in its i-th second.
+void journalSecond(int i) {
+    const QString seconds = QStringLiteral("%1").arg(i % 60, 2, 10, QChar(u'0'));
+    SaveCallJournal({QStringLiteral("6. joulukuuta 2026"),
+                     QStringLiteral("00:42:") + seconds,
+                     QStringLiteral("9,87 markkaa"),
+                     {QStringLiteral("12"), QStringLiteral("42"), seconds, QStringLiteral("98765"),
+                      QStringLiteral("987,65")}});
+}
+
+void timeWrites(const char* what, int writes, void (*write)(int)) {
     for (int i = 0; i < 50; ++i)
-        SaveSetting(Keys::App, Keys::Asetukset, Keys::Käyttäjä, QString::number(i));
+        write(i);
     QList<double> times;
     times.reserve(writes);
-    QString name = QStringLiteral("m");
     for (int i = 0; i < writes; ++i) {
-        // A user name typed and erased again, one letter per write.
-        name = name.size() < 12 ? name + QChar(u'a' + i % 26) : QStringLiteral("m");
         QElapsedTimer timer;
         timer.start();
-        SaveSetting(Keys::App, Keys::Asetukset, Keys::Käyttäjä, name);
+        write(i);
         times << static_cast<double>(timer.nsecsElapsed()) / 1e6;
     }
     std::sort(times.begin(), times.end());
@@ -71,9 +86,11 @@ int main(int argc, char** argv) {
     const QStorageInfo volume(folder.path());
     std::printf("One durable SaveSetting, %d writes each (store %s on %s, %s)\n", writes,
                 qPrintable(path), volume.device().constData(), volume.fileSystemType().constData());
-    timeWrites("fresh store", writes);
+    timeWrites("fresh store", writes, typeUserName);
+    timeWrites("journal, fresh store", writes, journalSecond);
     storeLog(100000);
-    timeWrites("store with 100 000 logged calls", writes);
+    timeWrites("store with 100 000 logged calls", writes, typeUserName);
+    timeWrites("journal, 100 000 logged calls", writes, journalSecond);
     SettingsStore::close();
     return 0;
 }
