@@ -17,16 +17,6 @@
 
 using namespace Qt::StringLiterals;
 
-// A table of one text column "row", a row per string.
-static void rows(std::initializer_list<const char*> list) {
-    QTest::addColumn<QString>("row");
-    for (const char* r : list)
-        QTest::newRow(r) << QString::fromUtf8(r);
-}
-static QStringList row(QChar separator = u' ') {
-    return cell("row").split(separator);
-}
-
 // The meters of both tariff types: the clock, the cost, the alarms, the end of the call and the
 // close. A call's setup is written "name=value ...": t the tariff type, p the per-call charge,
 // a1..a3 the rates and v the provider's charge in penni, kh/km the call's duration limit, yh/ym

@@ -17,16 +17,6 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-// One column "row": each line of the table is a row of ';'-separated cells, named by itself.
-static void rows(const QString& table) {
-    QTest::addColumn<QString>("row");
-    for (const QString& row : table.split(u'\n', Qt::SkipEmptyParts))
-        QTest::newRow(qPrintable(row)) << row;
-}
-static QStringList row() {
-    return cell("row").split(u';');
-}
-
 // The settings window and the windows it opens: the provider's charge and the tariff editors.
 class SettingsWindowTest : public WindowTest {
     Q_OBJECT
@@ -124,7 +114,7 @@ private slots:
 7;Tyyppi 3;1;Tyyppi 1;12,5)"_s);
     }
     void theSettingsStartFromTheStore() {
-        const QStringList r = row();
+        const QStringList r = row(u';');
         if (!r[0].isEmpty()) {
             storeTariffs();
             store(Keys::Asetukset, Keys::Portti, r[0]);
@@ -200,7 +190,7 @@ Tyyppi 1;Asetukset;Palveluntarjoaja;6;42;0;close;6;42;6;;0|0 penniä / minuutti.
 Tyyppi 1;Asetukset;Palveluntarjoaja;6;42;0;esc;6;42;6;;0|0 penniä / minuutti.)"_s);
     }
     void editingAStoredValue() {
-        const QStringList r = row();
+        const QStringList r = row(u';');
         const QHash<QString, QString> prompts = {
             {u"W"_s, WholePenniPrompt},
             {u"T"_s, TenthsPrompt},
@@ -382,7 +372,7 @@ Tyyppi 1;Asetukset;Palveluntarjoaja;6;42;0;esc;6;42;6;;0|0 penniä / minuutti.)"
             u";0|0 penniä / minuutti.;1|1 penniä / minuutti. \n7;7|7 penniä / minuutti. ;8|8 penniä / minuutti. "_s);
     }
     void theStoredChargeIsInForceFromStartUp() {
-        const QStringList r = row();
+        const QStringList r = row(u';');
         if (!r[0].isEmpty())
             store(Keys::Asetukset, Keys::Palveluntarjoaja, r[0]);
         platform().dialer.entries = {u"Koti"_s};
@@ -402,12 +392,12 @@ Tyyppi 1;Asetukset;Palveluntarjoaja;6;42;0;esc;6;42;6;;0|0 penniä / minuutti.)"
         rows(u"Tyyppi 1;8\nTyyppi 2;4"_s);
     }
     void anEmptyStoreIsWrittenBackOnceShortlyAfterLoading() {
-        const QString type = row()[0];
+        const QString type = row(u';')[0];
         QVERIFY(!editor(type).isVisible());
         QVERIFY(GetSection(Keys::App, type).isEmpty());
         waitForWriteBack(editor(type));
-        QCOMPARE(GetSection(Keys::App, type).size(), row()[1].toInt());
-        for (int i = 0; i < row()[1].toInt(); ++i)
+        QCOMPARE(GetSection(Keys::App, type).size(), row(u';')[1].toInt());
+        for (int i = 0; i < row(u';')[1].toInt(); ++i)
             QCOMPARE(stored(type, AmountKeys[i]), u"0"_s);
         field(type, Keys::Puhelu_1).box->setText(u"5"_s);
         QTest::qWait(150);

@@ -54,6 +54,26 @@ template <class T = QString> T cell(const char* column) {
     return *static_cast<T*>(QTest::qData(column, qMetaTypeId<T>()));
 }
 
+// A table of one text column "row", a row per string or per line, each named by itself.
+inline void rows(const QStringList& table) {
+    QTest::addColumn<QString>("row");
+    for (const QString& row : table)
+        QTest::newRow(qPrintable(row)) << row;
+}
+inline void rows(std::initializer_list<const char*> table) {
+    QStringList texts;
+    for (const char* row : table)
+        texts << QString::fromUtf8(row);
+    rows(texts);
+}
+inline void rows(const QString& lines) {
+    rows(lines.split(u'\n', Qt::SkipEmptyParts));
+}
+// The current row's cells.
+inline QStringList row(QChar separator = u' ') {
+    return cell("row").split(separator);
+}
+
 // Runs the test object's functions in an offscreen application that looks as the program does.
 int RunWindowTest(int argc, char** argv, QObject* test);
 
