@@ -41,9 +41,11 @@ e2e_until() {
     fail "$what within ${timeout}s"
 }
 
-# A virtual screen of its own, so that tests never meet another program's windows.
+# A virtual screen of its own, so that tests never meet another program's windows. Without
+# -noreset the server resets when its last client leaves, and a program starting meanwhile finds
+# no screen.
 e2e_display() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$E2E_DIR/display" 2>/dev/null &
+    Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$E2E_DIR/display" 2>/dev/null &
     E2E_PIDS+=($!)
     e2e_until 10 "no virtual screen" test -s "$E2E_DIR/display"
     export DISPLAY=":$(head -n1 "$E2E_DIR/display")"

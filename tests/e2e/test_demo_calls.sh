@@ -81,6 +81,7 @@ meter_start_fast "@2026-12-08 10:00:00"
 meter_dial >/dev/null
 sleep 2
 kill -KILL "$ORVALIN_PID"
+e2e_wait_exit "$ORVALIN_PID"
 e2e_start
 first=$ORVALIN_PID
 start=$(e2e_wait_window "Orvalin 1.0" 40)
