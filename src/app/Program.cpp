@@ -43,7 +43,7 @@ bool Readable(const CallJournal& journal) {
 std::optional<QString> FinishInterruptedCall() {
     SettingsStore* store = SettingsStore::current();
     const std::optional<CallJournal> journal = store->journal();
-    if (!journal)
+    if (!journal || !store->writable())
         return std::nullopt;
     if (!Readable(*journal)) {
         store->setJournalAside();
@@ -91,6 +91,12 @@ bool StartProgram(const QString& storePath) {
         // tick.
         QTimer::singleShot(0, qApp, [message] {
             platform().messages().show({message, Message::Icon::Critical});
+        });
+    });
+    SettingsStore::setDamageHandler([](const QString& message) {
+        QTimer::singleShot(0, qApp, [message] {
+            platform().messages().show({message, Message::Icon::Critical});
+            QCoreApplication::exit(1);
         });
     });
     // Finished before the start-up window loads the log viewer, which then reads the row.

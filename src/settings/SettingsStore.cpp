@@ -15,6 +15,7 @@ namespace {
 constexpr int SchemaVersion = 1;
 std::unique_ptr<SettingsStore> g_current;
 std::function<void(const QString&)> g_failureHandler;
+std::function<void(const QString&)> g_damageHandler;
 
 QString damagedMessage(const QString& path) {
     return QStringLiteral("Asetustiedostoa %1 ei voi käyttää: se on vahingoittunut tai sen muoto "
@@ -28,8 +29,32 @@ QString unreadableMessage(const QString& path) {
         .arg(QDir::toNativeSeparators(path));
 }
 
+// Whether SQLite's full check of the store at path finds it whole; it reads every page and every
+// index, through a read-only connection of this thread's own.
+bool Whole(const QString& path) {
+    const QString connection = QStringLiteral("orvalin-check-%1")
+                                   .arg(reinterpret_cast<quintptr>(QThread::currentThreadId()));
+    bool whole = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open()) {
+            QSqlQuery q(db);
+            whole = q.exec(QStringLiteral("PRAGMA integrity_check")) && q.next() &&
+                    q.value(0).toString() == QStringLiteral("ok");
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return whole;
+}
+
 // Looks at an existing file without writing to it: is it a store of ours, or an empty database?
-// Returns the message for a file that is neither.
+// Returns the message for a file that is neither. The quick check sees damaged pages, not an
+// index that disagrees with its table; the full check of a store of our own runs beside the
+// start-up. A store without the journal's tables is checked in full here, before opening it adds
+// them.
 std::optional<QString> inspect(const QString& path) {
     const QString connection = QStringLiteral("orvalin-inspect");
     std::optional<QString> problem;
@@ -57,7 +82,9 @@ std::optional<QString> inspect(const QString& path) {
                                       q.next() && q.value(0).toInt() == SchemaVersion &&
                                       q.exec(QStringLiteral("SELECT application, section, key, "
                                                             "value FROM settings LIMIT 1"));
-                    if (!ours)
+                    const bool journaled = tables.contains(QStringLiteral("journal")) &&
+                                           tables.contains(QStringLiteral("journal_aside"));
+                    if (!ours || (!journaled && !Whole(path)))
                         problem = damagedMessage(path);
                 }
             }
@@ -82,7 +109,7 @@ sqlite3_stmt* prepareSave(const QSqlDatabase& db) {
         sqlite3_prepare_v3(handle,
                            "INSERT INTO settings (application, section, key, value) "
                            "VALUES (?, ?, ?, ?) ON CONFLICT (application, section, key) "
-                           "DO UPDATE SET value = excluded.value",
+                           "DO UPDATE SET value = excluded.value WHERE value <> excluded.value",
                            -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr) != SQLITE_OK)
         return nullptr;
     return statement;
@@ -163,6 +190,7 @@ std::optional<QString> SettingsStore::open(const QString& path) {
         }
         g_current.reset(new SettingsStore(path, connection, save));
     }
+    g_current->m_check = std::async(std::launch::async, [path] { return Whole(path); });
     return std::nullopt;
 }
 
@@ -190,6 +218,10 @@ SettingsStore::SettingsStore(const QString& path, const QString& connection, sql
 }
 
 SettingsStore::~SettingsStore() {
+    // The check's read-only connection cannot remove the write-ahead log: the program's own
+    // connection closes last and does.
+    if (m_check.valid())
+        m_check.wait();
     sqlite3* handle = sqlite3_db_handle(m_save);
     m_get.reset();
     sqlite3_finalize(m_save);
@@ -214,6 +246,24 @@ void SettingsStore::setFailureHandler(std::function<void(const QString&)> handle
     g_failureHandler = std::move(handler);
 }
 
+void SettingsStore::setDamageHandler(std::function<void(const QString&)> handler) {
+    g_damageHandler = std::move(handler);
+}
+
+// The first write waits for the full check; a damaged store is then never written.
+bool SettingsStore::writable() {
+    if (m_check.valid()) {
+        m_damaged = !m_check.get();
+        if (m_damaged) {
+            std::fprintf(stderr, "orvalin: settings store %s: the integrity check failed\n",
+                         qPrintable(m_path));
+            if (g_damageHandler)
+                g_damageHandler(damagedMessage(m_path));
+        }
+    }
+    return !m_damaged;
+}
+
 // A write that fails undoes the transaction it belongs to, whose other writes are then left
 // out: a record is stored whole or not at all. The user hears of it once, until a write
 // succeeds again; the program goes on and writes again when it next has something to store.
@@ -233,7 +283,7 @@ void SettingsStore::failed(const QString& reason) {
 }
 
 void SettingsStore::write(QSqlQuery& query) {
-    if (m_transactionFailed)
+    if (m_transactionFailed || !writable())
         return;
     if (query.exec())
         m_failing = m_failing && m_transactionDepth > 0;
@@ -302,7 +352,7 @@ void SettingsStore::save(const QString& application, const QString& section, con
     bindText(m_save, 2, section);
     bindText(m_save, 3, key);
     bindText(m_save, 4, value);
-    if (m_transactionFailed)
+    if (m_transactionFailed || !writable())
         return;
     const bool done = sqlite3_step(m_save) == SQLITE_DONE;
     const QString reason = QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(m_save)));
@@ -369,8 +419,10 @@ QList<QHash<QString, QString>> SettingsStore::readSections(const QString& path,
 void SettingsStore::beginTransaction() {
     if (m_transactionDepth++ > 0)
         return;
-    m_transactionFailed = false;
+    m_transactionFailed = !writable();
     sqlite3* handle = sqlite3_db_handle(m_save);
+    if (m_transactionFailed)
+        return;
     if (sqlite3_exec(handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
         failed(QString::fromUtf8(sqlite3_errmsg(handle)));
         m_transactionFailed = true;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 
@@ -63,6 +64,11 @@ public:
 
     // Called with a message for the user when writes begin to fail.
     static void setFailureHandler(std::function<void(const QString&)> handler);
+    // Called once with a message for the user when the full check finds the store damaged.
+    static void setDamageHandler(std::function<void(const QString&)> handler);
+    // Whether the store may be written: false once its full check found it damaged. Waits for
+    // the check, which runs from the store's opening on.
+    bool writable();
 
     void beginTransaction();
     void commitTransaction();
@@ -90,6 +96,8 @@ private:
     sqlite3_stmt* m_save;
     std::unique_ptr<QSqlQuery> m_delete;
     mutable std::unique_ptr<QSqlQuery> m_section;
+    std::future<bool> m_check;
+    bool m_damaged = false;
 };
 
 // Writes made while one exists are committed together when the last one ends.
