@@ -64,10 +64,10 @@ private slots:
         rows(uR"(
 ;Asetukset;Yhteensä Hinta;07;-;1;;7;8;8;;
 ;Asetukset;Hinnat Yhteensä;999;-;1;;999;999;999;;
-;Asetukset;Kesto Tuntia;5;12;0;;5;12;12;;
+;Asetukset;Kesto Tuntia;5;12;0;esc;5;12;12;;
 ;Asetukset;Kesto Minuuttia;75;-;-1;;75;58;58;;
-;Asetukset;Kestot Yhteensä Tuntia;abc;-;1;;abc;1;1;;
-;Asetukset;Kestot Yhteensä Minuuttia;30;-;1;;30;31;31;;
+;Asetukset;Kestot Yhteensä Tuntia;abc;-;1;close;abc;1;1;;
+;Asetukset;Kestot Yhteensä Minuuttia;30;-;1;ok;30;31;31;;
 ;Asetukset;Odotetaan;;-;-1;;60;59;59;;
 ;Asetukset;Odotetaan;0;-;1;;0;2;2;;
 ;Asetukset;Palveluntarjoaja;;15;1;;0;1;<absent>;;
