@@ -55,11 +55,13 @@ private:
 private slots:
     // Type in force loaded before ("-": nothing loaded, the editor shown before its write-back),
     // section, key, stored, typed ("-": nothing), clicks (up when positive), then "ok", "esc",
-    // "close" or nothing; shown at first, shown after the edits, stored at the end, the prompt
-    // (W the whole-penni prompt, T the tenths prompt) and what is in force at the end. A limit is
-    // stored at every change; the charge and the amounts wait for "&Ok"; an editor writes what it
-    // loaded back once; closing without "&Ok" keeps nothing, not even what a window waiting to be
-    // deleted holds; "&Ok" refuses what a spinner could not give.
+    // "close" or nothing; shown at first, shown after the edits, stored at the end, the message
+    // (W the whole-penni prompt, T the tenths prompt, else its text) and what is in force at the
+    // end (per call, by day, other times, overtime, charge). A limit is stored at every change;
+    // the charge and the amounts wait for "&Ok"; an editor writes what it loaded back once;
+    // closing without "&Ok" keeps nothing, not even what a window waiting to be deleted holds;
+    // "&Ok" hides the settings, unloads the other windows, and refuses what a spinner could not
+    // give.
     void editingAStoredValue_data() {
         rows(uR"(
 ;Asetukset;Yhteensä Hinta;07;-;1;;7;8;8;;
