@@ -7,182 +7,140 @@
 
 #include <QDateTime>
 #include <QFileInfo>
-#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// Each "input=output" pair of a "|"-separated table through `f`, compared as one list.
+void expectEach(const std::function<QString(const QString&)>& f, const QString& table) {
+    QStringList got;
+    for (const QString& pair : table.split(u'|'))
+        got << pair.section(u'=', 0, 0) + u'=' + f(pair.section(u'=', 0, 0));
+    QCOMPARE(got, table.split(u'|'));
+}
+// The first column of a statement's first row, run on the store's own connection.
+QString onStore(const QString& statement) {
+    QSqlQuery q(QSqlDatabase::database(u"orvalin-store"_s));
+    return q.exec(statement) && q.next() ? q.value(0).toString() : QString();
+}
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
 
 // What lies below the windows: number texts, the cost rules, the meter's clock and the store.
 class UnitTest : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
+    const bool m_zone = qputenv("TZ", "Europe/Helsinki");
     qint64 m_now = 0;
     QList<QTime> m_events;
 
     QString path() const { return m_dir.path() + u"/Orvalin/Orvalin.sqlite"_s; }
-    void openStore() {
-        SettingsStore::close();
-        QFile::remove(path());
-        QVERIFY(!SettingsStore::open(path()));
+    static void save(const QString& key, const QString& value) {
+        SaveSetting(u"Orvalin"_s, u"Ä"_s, key, value);
     }
-    // Runs statements on the store through a connection of its own, as another program would,
-    // and gives the first column of the last one's first row.
-    QString outside(const QStringList& statements) const {
-        QString value = u"<absent>"_s;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"outside"_s);
-            db.setDatabaseName(path());
-            db.open();
-            QSqlQuery q(db);
-            for (const QString& statement : statements)
-                q.exec(statement);
-            if (q.next())
-                value = q.value(0).toString();
-        }
-        QSqlDatabase::removeDatabase(u"outside"_s);
-        return value;
+    static QString get(const QString& key) { return GetSetting(u"Orvalin"_s, u"Ä"_s, key, {}); }
+    // What another program reading the store sees.
+    QString committed(const QString& key) const {
+        return SettingsStore::readSections(path(), u"Orvalin"_s, {u"Ä"_s})[0].value(key, u"-"_s);
     }
-    QString readOutside(const QString& section, const QString& key) const {
-        return outside({u"SELECT value FROM settings WHERE application = 'Orvalin' AND "
-                        u"section = '%1' AND key = '%2'"_s.arg(section, key)});
+    // A number text read and written back, and read as a whole number.
+    static QString readBack(const QString& t) {
+        const std::optional<qint32> whole = WholeNumberFromText(t);
+        return NumberToText(NumberFromText(t)) + u'/' + (whole ? QString::number(*whole) : u"-"_s);
     }
-    static void save(const QString& section, const QString& key, const QString& value) {
-        SaveSetting(u"Orvalin"_s, section, key, value);
+    static QString markka(const QString& t) {
+        return MarkkaText(t.toDouble()) + u'/' + QString::number(WholeMarkka(t.toDouble()), 'f', 0);
+    }
+    static QString moment(const QString& t) {
+        return u"DOU"_s.at(int(MomentOfWeek(t.section(u' ', 0, 0), t.section(u' ', 1).toInt())));
+    }
+    // Type 1's "moment minute blockCharged" with Arkisin1 20, Arkisin2 300 for the first 30
+    // minutes, Arkisin3 12,5 and the provider's 5.
+    static QString type1(const QString& t) {
+        const QStringList c = t.split(u' ');
+        const Moment m = c[0] == u"D" ? Moment::Day : Moment::OtherTimes;
+        return QString::number(
+            *Type1MinuteCharge(m, c[1].toInt(), c[2] == u"1", {20, 300, 12.5, 5}));
     }
 
     // An alarm on a clock the test moves, ringing every second.
-    std::unique_ptr<RealTimeAlarm> newAlarm(qint64 now = 1'700'000'000'500) {
+    void newAlarm(qint64 now) {
         m_now = now;
         m_events.clear();
-        auto alarm = std::make_unique<RealTimeAlarm>(nullptr, [this] { return m_now; });
-        connect(alarm.get(), &AlarmClock::Alarm, this,
-                [this](int, const QTime& time) { m_events << time; });
-        alarm->setPattern(1, u"??:??:??"_s);
-        return alarm;
+        m_alarm = std::make_unique<RealTimeAlarm>(nullptr, [this] { return m_now; });
+        connect(m_alarm.get(), &AlarmClock::Alarm, this, [this](int, QTime t) { m_events << t; });
+        m_alarm->setPattern(1, u"??:??:??"_s);
     }
-    static QTime timeOf(qint64 second) { return QDateTime::fromSecsSinceEpoch(second).time(); }
+    // Moves the clock on and lets the alarm deliver what is due, a number of times.
+    void deliver(qint64 milliseconds, int times = 1) {
+        m_now += milliseconds;
+        for (int i = 0; i < times; ++i)
+            m_alarm->deliverDue();
+    }
+    std::unique_ptr<RealTimeAlarm> m_alarm;
 
 private slots:
     void readsAndWritesNumberTextsWithTheDecimalComma() {
-        QStringList read;
-        for (const char* text : {"12,5", "0", "  37,5 ", "-300", "+7", ",5", "12,", "007", "",
-                                 "1,2,3", "12.5", "kaksi", "1 000", "-", "1e5"}) {
-            const std::optional<double> number = ParseNumber(QString::fromUtf8(text));
-            read << (number ? NumberToText(NumberFromText(QString::fromUtf8(text))) : u"-"_s);
-        }
-        QCOMPARE(read,
-                 QStringList({u"12,5"_s, u"0"_s, u"37,5"_s, u"-300"_s, u"7"_s, u"0,5"_s, u"12"_s,
-                              u"7"_s, u"-"_s, u"-"_s, u"-"_s, u"-"_s, u"-"_s, u"-"_s, u"-"_s}));
-        QCOMPARE(NumberFromText(u"kaksi"_s), 0.0);
-        QStringList written;
-        for (double value :
-             {1234.0 / 100, 1230.0 / 100, 37.5, 5.0 / 100, 0.1 + 0.2, 12.5 + 12.5 + 12.5,
-              123456789.0123456789, 123456789012.0, -0.0, 0.00001})
-            written << NumberToText(value);
-        QCOMPARE(written,
-                 QStringList({u"12,34"_s, u"12,3"_s, u"37,5"_s, u"0,05"_s, u"0,3"_s, u"37,5"_s,
-                              u"123456789,012346"_s, u"123456789012"_s, u"0"_s, u"0,00001"_s}));
-        QStringList whole;
-        for (const QString& text : {u"60"_s, u"-1"_s, u"2,5"_s, u"3,5"_s, u"3000000000"_s, u"a"_s})
-            if (const std::optional<qint32> number = WholeNumberFromText(text))
-                whole << QString::number(*number);
-            else
-                whole << u"-"_s;
-        QCOMPARE(whole, QStringList({u"60"_s, u"-1"_s, u"2"_s, u"4"_s, u"-"_s, u"-"_s}));
-    }
-
-    void markkaTextsCutToTwoDecimals() {
-        QStringList texts;
-        for (double penni : {1230.0, 1200.0, 5.0, 1234.9, 12.5, 999.0, 0.0, 123456789.0, -250.0})
-            texts << MarkkaText(penni) + u'/' + QString::number(WholeMarkka(penni), 'f', 0);
-        QCOMPARE(texts,
-                 QStringList({u"12,3/12"_s, u"12/12"_s, u"0,05/0"_s, u"12,34/12"_s, u"0,12/0"_s,
-                              u"9,99/9"_s, u"0/0"_s, u"1234567,89/1234567"_s, u"-2,5/-2"_s}));
+        expectEach(readBack,
+                   u"12,5=12,5/12|0=0/0|  37,5 =37,5/38|-300=-300/-300|+7=7/7|,5=0,5/0|12,=12/12|"
+                   u"007=7/7|kaksi=0/-|=0/-|1,2,3=0/-|12.5=0/-|1 000=0/-|-=0/-|1e5=0/-|-0=0/0|"
+                   u"0,00001=0,00001/0|1000000000000000=1000000000000000/-|2,5=2,5/2|3,5=3,5/4|"
+                   u"-1=-1/-1"_s);
+        QCOMPARE(NumberToText(0.1 + 0.2) + u' ' + NumberToText(1234.0 / 100) + u' ' +
+                     NumberToText(123456789.0123456789),
+                 u"0,3 12,34 123456789,012346"_s);
+        QCOMPARE(QList<bool>({IsDigits({}), IsDigits(u"12"_s), IsDigits(u"1,2"_s)}),
+                 QList<bool>({false, true, false}));
+        // Markka cut to two decimals, whole markka cut too.
+        expectEach(markka,
+                   u"1230=12,3/12|1200=12/12|5=0,05/0|1234.9=12,34/12|12.5=0,12/0|999=9,99/9|"
+                   u"0=0/0|123456789=1234567,89/1234567|-250=-2,5/-2"_s);
     }
 
     // Weekdays 7 to 17 are the day rate; a weekday written any other way is unrecognised.
-    void tellsTheMomentOfTheWeek() {
-        QString moments;
-        for (const auto& [weekday, hour] : {std::pair{"tiistai", 10},
-                                            {"maanantai", 6},
-                                            {"maanantai", 7},
-                                            {"torstai", 17},
-                                            {"torstai", 0},
-                                            {"perjantai", 16},
-                                            {"perjantai", 17},
-                                            {"lauantai", 10},
-                                            {"sunnuntai", 12},
-                                            {"Tuesday", 10},
-                                            {"tiistaina", 10},
-                                            {"Tiistai", 10},
-                                            {"", 10}})
-            moments += u"DOU"_s[static_cast<int>(MomentOfWeek(QString::fromUtf8(weekday), hour))];
-        QCOMPARE(moments, u"DODOODOOOUUUU"_s);
+    void tellsTheMomentAndChargesEveryBegunMinute() {
+        expectEach(moment,
+                   u"tiistai 10=D|maanantai 6=O|maanantai 7=D|torstai 17=O|torstai 0=O|"
+                   u"perjantai 16=D|perjantai 17=O|lauantai 10=O|sunnuntai 12=O|Tuesday 10=U|"
+                   u"tiistaina 10=U|Tiistai 10=U| 10=U"_s);
+        expectEach(type1, u"D 1 0=25|D 40 1=25|O 1 0=305|O 2 1=5|O 30 1=5|O 31 1=17.5|O 50 0=305|"
+                          u"O 51 1=17.5"_s);
     }
 
-    // Arkisin1 20, Arkisin2 300 for the first 30 minutes, Arkisin3 12,5, the provider's 5.
-    void chargesEveryBegunMinuteOfTariffType1() {
-        QList<double> charges;
-        for (const auto& [moment, minute, blockCharged] : {std::tuple{Moment::Day, 1, false},
-                                                           {Moment::Day, 40, true},
-                                                           {Moment::OtherTimes, 1, false},
-                                                           {Moment::OtherTimes, 2, true},
-                                                           {Moment::OtherTimes, 30, true},
-                                                           {Moment::OtherTimes, 31, true},
-                                                           {Moment::OtherTimes, 50, false},
-                                                           {Moment::OtherTimes, 51, true}})
-            charges << Type1MinuteCharge(moment, minute, blockCharged, {20, 300, 12.5, 5}).value();
-        QCOMPARE(charges, (QList<double>{25, 25, 305, 5, 5, 17.5, 305, 17.5}));
-    }
-
+    // Each step moves the clock on and lets it deliver a number of times: it delivers each second
+    // once and makes up a minute of missed ones at most; after a longer gap, or a clock set back,
+    // it carries on from the present ("!" when the last event is not the present second).
     void theClockDeliversEachSecondOnceAndMakesUpMissedOnes() {
-        const auto alarm = newAlarm();
-        alarm->deliverDue();
-        m_now += 500;
-        alarm->deliverDue();
-        alarm->deliverDue();
-        m_now += 999;
-        alarm->deliverDue();
-        QCOMPARE(m_events, QList<QTime>{timeOf(1'700'000'001)});
-        m_now += 1 + 3'000;
-        for (int i = 0; i < 5; ++i)
-            alarm->deliverDue();
-        QCOMPARE(m_events.size(), 5);
-        QCOMPARE(m_events.last(), timeOf(1'700'000'005));
-        // A minute at most is made up; after a longer gap, or a clock set back, the clock carries
-        // on from the present.
-        m_now += RealTimeAlarm::MaxCatchUpSeconds * 1000;
-        for (int i = 0; i < 100; ++i)
-            alarm->deliverDue();
-        QCOMPARE(m_events.size(), 5 + RealTimeAlarm::MaxCatchUpSeconds);
-        for (const qint64 jump : {3'600'000, -7'200'000}) {
-            m_now += jump;
-            alarm->deliverDue();
-            alarm->deliverDue();
-            QCOMPARE(m_events.last(), timeOf(m_now / 1000));
+        newAlarm(1'700'000'000'500);
+        QStringList counts;
+        for (const QString& step :
+             u"0 1|500 2|999 1|3001 5|60000 100|3600000 2|-7200000 2"_s.split(u'|')) {
+            deliver(step.section(u' ', 0, 0).toLongLong(), step.section(u' ', 1).toInt());
+            const bool present = m_events.value(m_events.size() - 1) ==
+                                 QDateTime::fromSecsSinceEpoch(m_now / 1000).time();
+            counts << QString::number(m_events.size()) + (present ? u""_s : u"!"_s);
         }
-        QCOMPARE(m_events.size(), 7 + RealTimeAlarm::MaxCatchUpSeconds);
-    }
-
-    // The events carry the local time, also as the clocks go forward or back.
-    void theClockFollowsDaylightSavingChanges() {
-        const QByteArray zone = qgetenv("TZ");
-        qputenv("TZ", "Europe/Helsinki");
-        const auto restore = qScopeGuard([&] { qputenv("TZ", zone); });
+        QCOMPARE(counts.join(u' '), u"0! 1 1 5 65 66 67"_s);
+        // The events carry the local time, also as the clocks go forward or back (the run is in
+        // Helsinki's time).
+        QStringList delivered;
         for (const qint64 change : {1'774'746'000, 1'792'890'000}) {
-            const auto alarm = newAlarm((change - 3) * 1000 + 500);
-            QStringList delivered;
-            for (int i = 0; i < 4; ++i) {
-                m_now += 1000;
-                alarm->deliverDue();
-                delivered << m_events.last().toString(u"hh:mm:ss");
-            }
-            QCOMPARE(delivered.join(u' '), change == 1'774'746'000
-                                               ? u"02:59:58 02:59:59 04:00:00 04:00:01"_s
-                                               : u"03:59:58 03:59:59 03:00:00 03:00:01"_s);
+            newAlarm((change - 3) * 1000 + 500);
+            for (int i = 0; i < 4; ++i)
+                deliver(1000), delivered << m_events.last().toString(u"hh:mm:ss");
         }
+        QCOMPARE(delivered.join(u' '), u"02:59:58 02:59:59 04:00:00 04:00:01 "
+                                       u"03:59:58 03:59:59 03:00:00 03:00:01"_s);
+        m_alarm.reset();
     }
 
     // The meter's tick lets pending events run, and one of them may end the meter, which owns
@@ -192,10 +150,7 @@ private slots:
         auto* owner = new QObject;
         auto* alarm = new RealTimeAlarm(owner, [this] { return m_now; });
         int events = 0;
-        connect(alarm, &AlarmClock::Alarm, owner, [owner, &events] {
-            ++events;
-            delete owner;
-        });
+        connect(alarm, &AlarmClock::Alarm, owner, [&] { ++events, delete owner; });
         alarm->setPattern(1, u"??:??:??"_s);
         m_now = 1'700'000'001'000;
         alarm->deliverDue();
@@ -203,73 +158,60 @@ private slots:
     }
 
     void theStoreKeepsWhatItIsGivenDurablyAndPrivately() {
-        openStore();
-        const QString section = u"Päivämäärä"_s;
-        save(section, u"Kestot Yhteensä Minuuttia"_s, u"öljyä 5"_s);
-        save(section, u"Kestot Yhteensä"_s, u"muu"_s);
-        save(u"Kesto"_s, u"0"_s, u"arvo"_s);
-        save(u"Kesto"_s, u"1"_s, u"arvo"_s);
-        QCOMPARE(GetSetting(u"Orvalin"_s, section, u"Kestot Yhteensä Minuuttia"_s, {}),
-                 u"öljyä 5"_s);
-        save(section, u"Kestot Yhteensä Minuuttia"_s, QString());
-        QCOMPARE(GetSetting(u"Orvalin"_s, section, u"Kestot Yhteensä Minuuttia"_s, u"x"_s),
-                 QString());
-        DeleteSetting(u"Orvalin"_s, u"Kesto"_s);
-        QVERIFY(GetSection(u"Orvalin"_s, u"Kesto"_s).isEmpty());
-        QCOMPARE(readOutside(section, u"Kestot Yhteensä"_s), u"muu"_s);
+        SettingsStore::close();
+        QFile::remove(path());
+        QVERIFY(!SettingsStore::open(path()));
+        // Every answered write survives a power cut; another program's lock is not waited out.
+        QCOMPARE(QStringList({onStore(u"PRAGMA journal_mode"_s), onStore(u"PRAGMA synchronous"_s),
+                              onStore(u"PRAGMA busy_timeout"_s)}),
+                 QStringList({u"wal"_s, u"2"_s, u"100"_s}));
+        save(u"Kestot Yhteensä"_s, u"öljyä 5"_s);
+        QCOMPARE(get(u"Kestot Yhteensä"_s) + committed(u"Kestot Yhteensä"_s), u"öljyä 5öljyä 5"_s);
+        save(u"Kestot Yhteensä"_s, QString());
+        QCOMPARE(committed(u"Kestot Yhteensä"_s), QString());
         {
             SettingsTransaction together;
-            save(u"Asetukset"_s, u"Tunnit"_s, u"01"_s);
+            save(u"Tunnit"_s, u"01"_s);
             {
                 SettingsTransaction inner;
-                save(u"Asetukset"_s, u"Minuutit"_s, u"02"_s);
+                save(u"Minuutit"_s, u"02"_s);
             }
-            QCOMPARE(readOutside(u"Asetukset"_s, u"Minuutit"_s), u"<absent>"_s);
+            QCOMPARE(committed(u"Minuutit"_s), u"-"_s);
         }
-        QCOMPARE(readOutside(u"Asetukset"_s, u"Minuutit"_s), u"02"_s);
+        QCOMPARE(committed(u"Minuutit"_s), u"02"_s);
         SettingsStore::close();
         QVERIFY(!SettingsStore::open(path()));
-        QCOMPARE(GetSetting(u"Orvalin"_s, u"Asetukset"_s, u"Tunnit"_s, {}), u"01"_s);
+        QCOMPARE(get(u"Tunnit"_s), u"01"_s);
+        DeleteSetting(u"Orvalin"_s, u"Ä"_s);
+        QCOMPARE(committed(u"Tunnit"_s), u"-"_s);
         // Nothing for the group and others.
-        for (const QString& file : {path(), QFileInfo(path()).absolutePath()}) {
-            QVERIFY(QFileInfo(file).permissions().testFlags(QFile::ReadOwner | QFile::WriteOwner));
-            QCOMPARE(QFileInfo(file).permissions().toInt() & 0x00ff, 0);
-        }
+        for (const QString& file : {path(), QFileInfo(path()).absolutePath()})
+            QCOMPARE(QFileInfo(file).permissions().toInt() & 0x60ff, 0x6000);
         SettingsStore::close();
+        // A relative XDG_CONFIG_HOME is no place to keep the store.
+        qputenv("XDG_CONFIG_HOME", "asetukset");
+        QCOMPARE(SettingsStore::defaultPath(),
+                 QDir::homePath() + u"/.config/Orvalin/Orvalin.sqlite"_s);
     }
 
+    // A file's bytes, or "sql:" a change to a store of ours that makes it another program's or
+    // another version's.
     void theStoreRefusesAFileItCannotUseAndLeavesItAsItWas_data() {
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("text file") << QString() << QByteArray("[Asetukset]\nTop=5\n");
-        QTest::newRow("truncated database") << QString() << QByteArray("SQLite format 3");
-        QTest::newRow("another program's")
-            << u"CREATE TABLE contacts (name TEXT)"_s << QByteArray();
-        QTest::newRow("newer schema")
-            << u"CREATE TABLE settings (application, section, key, value);CREATE TABLE meta "
-               u"(key, value);INSERT INTO meta VALUES ('schema_version', '2')"_s
-            << QByteArray();
+        rows({"[Asetukset]\nTop=5\n", "SQLite format 3", "sql:DROP TABLE meta",
+              "sql:UPDATE meta SET value = '2' WHERE key = 'schema_version'"});
     }
     void theStoreRefusesAFileItCannotUseAndLeavesItAsItWas() {
-        QFETCH(QString, sql);
-        SettingsStore::close();
-        QDir().mkpath(QFileInfo(path()).absolutePath());
         QFile::remove(path());
         QFile file(path());
-        if (sql.isEmpty()) {
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(cell<QByteArray>("bytes"));
-            file.close();
-        } else {
-            outside(sql.split(u';'));
-        }
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray before = file.readAll();
-        file.close();
+        if (cell("row").startsWith(u"sql:"_s))
+            SettingsStore::open(path()), onStore(u"PRAGMA journal_mode = DELETE"_s),
+                onStore(cell("row").mid(4)), SettingsStore::close();
+        else if (file.open(QIODevice::WriteOnly))
+            file.write(cell("row").toUtf8()), file.close();
+        const QByteArray before = contents(path());
         QVERIFY(SettingsStore::open(path()).value_or(QString()).contains(path()));
         QVERIFY(!SettingsStore::current());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), before);
+        QCOMPARE(contents(path()), before);
         QVERIFY(!QFile::exists(path() + u"-wal"_s));
     }
 };
