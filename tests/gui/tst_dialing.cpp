@@ -5,7 +5,6 @@
 #include "common/FormRegistry.h"
 #include "common/Keys.h"
 #include "dialup/Form5.h"
-#include "meter/Form2.h"
 #include "meter/Form22.h"
 #include "settings/SettingsStore.h"
 #include "tariffs/Form4.h"
@@ -36,24 +35,29 @@ Form5* dialingWindow() {
     return FormRegistry::instance().loaded<Form5>();
 }
 
+bool fileHolds(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.readAll().contains(text);
+}
+
 } // namespace
 
 // The start-up window, and the call it dials.
 class DialingTest : public WindowTest {
     Q_OBJECT
 private:
-    Form1& load() {
-        platform().dialer.entries = {u"Koti"_s, u"Työ"_s, u"Mökki"_s};
-        return form<Form1>();
+    Form1& load(const QStringList& entries = {u"Koti"_s, u"Työ"_s, u"Mökki"_s}) {
+        platform().dialer.entries = entries;
+        Form1& window = form<Form1>();
+        window.show();
+        return window;
     }
 
     // The start-up window shown, with the second entry chosen and both fields filled.
     Form1& start(const QString& wait = {}) {
         if (!wait.isEmpty())
             store(Keys::Asetukset, Keys::Odotetaan, wait);
-        platform().dialer.entries = {u"Koti"_s, u"  Äänekoski öö "_s};
-        Form1& window = form<Form1>();
-        window.show();
+        Form1& window = load({u"Koti"_s, u"  Äänekoski öö "_s});
         window.Combo1->setCurrentIndex(1);
         window.Text2->setText(u"matti"_s);
         window.Text3->setText(u"salainen"_s);
@@ -62,9 +66,8 @@ private:
 
     Form5& press(Form1& window) {
         QTest::mouseClick(window.Command1, Qt::LeftButton);
-        Form5* dialing = dialingWindow();
-        Q_ASSERT(dialing);
-        return *dialing;
+        Q_ASSERT(dialingWindow());
+        return *dialingWindow();
     }
 
     // Lets the component report a state and waits until the program has handled it.
@@ -85,34 +88,12 @@ private:
             dialing.Timer1_Timer();
     }
 
-    // The start-up window is back, with everything the user typed.
-    void verifyStartWindowAsTheUserLeftIt() {
-        Form1& window = form<Form1>();
-        QVERIFY(window.isVisible());
-        QCOMPARE(window.Combo1->currentText(), u"  Äänekoski öö "_s);
-        QCOMPARE(window.Text2->text() + u'/' + window.Text3->text(), u"matti/salainen"_s);
-    }
-
-    static bool fileHolds(const QString& path, const QByteArray& text) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) && file.readAll().contains(text);
-    }
-
 private slots:
-    void opensWithItsCaptionControlsAndPlaces() {
+    // The start-up window: its title, tab order, hidden windows and what it stores on load.
+    void opensWithItsTitleTabOrderAndHiddenWindowsAndClosesThemAll() {
         Form1& window = load();
         QCOMPARE(window.windowTitle(), u"Orvalin 1.0"_s);
-        QCOMPARE(
-            QStringList({window.Command1->text(), window.Command3->text(), window.Command4->text(),
-                         window.Label1->text(), window.Label2->text(), window.Label3->text()}),
-            (QStringList{u"&Ota Yhteys"_s, u"&Asetukset"_s, u"&Päiväkirja"_s, u"Yhteys:"_s,
-                         u"Käyttäjä:"_s, u"Salasana:"_s}));
-        // 15 twips to the pixel on the 96-dpi test screen.
-        QCOMPARE(window.size(), QSize(395, 172));
-        QCOMPARE(window.Combo1->geometry(), QRect(112, 36, 153, 21));
-        QCOMPARE(window.Command1->geometry(), QRect(284, 144, 93, 21));
         QCOMPARE(window.Text3->echoMode(), QLineEdit::Password);
-        window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         window.Combo1->setFocus();
         const QList<QWidget*> order = {window.Text2, window.Text3, window.Command1, window.Command3,
@@ -121,38 +102,44 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
         }
+        const QStringList loaded = FormRegistry::instance().loadedNames();
+        for (const char* name : {"Form1", "FrmTyyppi1", "FrmTyyppi2", "Form3", "Form4", "Form7"})
+            QVERIFY2(loaded.contains(QLatin1String(name)), name);
+        QCOMPARE(stored(Keys::Asetukset, Keys::Portti) + stored(Keys::Asetukset, Keys::Tyyppi),
+                 u"1Tyyppi 1"_s);
+        QVERIFY(!form<Form4>().isVisible());
+        // An access key presses its button the way a click does, with the button's short delay.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
+        QTRY_VERIFY(form<Form4>().isVisible());
+        QVERIFY(!form<Form4>().isModal());
+        // Closing it closes every window and ends the program.
+        form<Form22>();
+        QSignalSpy end(&FormRegistry::instance(), &FormRegistry::allUnloaded);
+        window.close();
+        QCOMPARE(end.count(), 1);
+        QVERIFY(FormRegistry::instance().loadedNames().isEmpty());
     }
 
+    // Stored index | the entry shown | the index stored after | the phonebook.
     void restoresTheStoredEntry_data() {
-        QTest::addColumn<QStringList>("phonebook");
-        textColumns({"index", "shown", "storedAfter"});
-        const QStringList book = {u"Koti"_s, u"Työ"_s, u"Mökki"_s};
-        QTest::newRow("nothing stored") << book << u"<absent>"_s << u"Koti"_s << u"0"_s;
-        QTest::newRow("third entry") << book << u"2"_s << u"Mökki"_s << u"2"_s;
-        QTest::newRow("none chosen") << book << u"-1"_s << u""_s << u"-1"_s;
-        QTest::newRow("beyond the list") << book << u"7"_s << u"Koti"_s << u"0"_s;
-        QTest::newRow("below the list") << book << u"-5"_s << u"Koti"_s << u"0"_s;
-        QTest::newRow("not a number") << book << u"kolme"_s << u"Koti"_s << u"0"_s;
-        QTest::newRow("a fraction") << book << u"1,5"_s << u"Koti"_s << u"0"_s;
-        QTest::newRow("an empty phonebook")
-            << QStringList() << u"<absent>"_s << u""_s << u"<absent>"_s;
+        rows(u"<absent>|Koti|0|Koti Työ Mökki\n2|Mökki|2|Koti Työ Mökki\n-1||-1|Koti Työ Mökki\n"
+             u"3|Koti|0|Koti Työ Mökki\n-5|Koti|0|Koti Työ Mökki\nkolme|Koti|0|Koti Työ Mökki\n"
+             u"1,5|Koti|0|Koti Työ Mökki\n<absent>||<absent>|"_s);
     }
     void restoresTheStoredEntry() {
-        QFETCH(QStringList, phonebook);
-        QFETCH(QString, index);
-        if (index != u"<absent>")
-            store(Keys::Asetukset, Keys::Palveluntarjoaja2, index);
-        platform().dialer.entries = phonebook;
-        const Form1& window = form<Form1>();
-        QCOMPARE(window.Combo1->count(), phonebook.size());
-        QCOMPARE(window.Combo1->currentText(), cell("shown"));
-        QCOMPARE(stored(Keys::Asetukset, Keys::Palveluntarjoaja2), cell("storedAfter"));
+        const QStringList c = row(u'|');
+        if (c[0] != u"<absent>")
+            store(Keys::Asetukset, Keys::Palveluntarjoaja2, c[0]);
+        const QStringList book = c[3].split(u' ', Qt::SkipEmptyParts);
+        const Form1& window = load(book);
+        QCOMPARE(window.Combo1->count(), book.size());
+        QCOMPARE(window.Combo1->currentText(), c[1]);
+        QCOMPARE(stored(Keys::Asetukset, Keys::Palveluntarjoaja2), c[2]);
     }
 
     // A prefix is not completed, and a name in other capitals names no entry.
     void typedTextThatNamesNoEntryStoresMinusOneAndIsNotAdded() {
         Form1& window = load();
-        window.show();
         for (const QString& typed : {u"Muu"_s, u"Ty"_s, u"koti"_s}) {
             window.Combo1->lineEdit()->selectAll();
             QTest::keyClicks(window.Combo1->lineEdit(), typed);
@@ -168,7 +155,6 @@ private slots:
     void storesTheUserNameOnEveryKeystrokeAndNeverThePassword() {
         store(Keys::Asetukset, Keys::Käyttäjä, u"matti"_s);
         Form1& window = load();
-        window.show();
         QCOMPARE(window.Text2->text(), u"matti"_s);
         QTest::keyClick(window.Text2, Qt::Key_Backspace);
         QCOMPARE(stored(Keys::Asetukset, Keys::Käyttäjä), u"matt"_s);
@@ -181,45 +167,11 @@ private slots:
         QVERIFY(!fileHolds(storePath(), "salainen"));
     }
 
-    void loadsTheHiddenWindowsAndStoresPortAndType() {
-        load();
-        const QStringList loaded = FormRegistry::instance().loadedNames();
-        for (const char* name : {"Form1", "FrmTyyppi1", "FrmTyyppi2", "Form3", "Form4", "Form7"})
-            QVERIFY2(loaded.contains(QLatin1String(name)), name);
-        QCOMPARE(stored(Keys::Asetukset, Keys::Portti), u"1"_s);
-        QCOMPARE(stored(Keys::Asetukset, Keys::Tyyppi), u"Tyyppi 1"_s);
-        QVERIFY(!form<Form4>().isVisible());
-    }
-
-    void closingTheWindowClosesEveryWindowAndEndsTheProgram() {
-        Form1& window = load();
-        window.show();
-        form<Form22>();
-        QSignalSpy end(&FormRegistry::instance(), &FormRegistry::allUnloaded);
-        window.close();
-        QCOMPARE(end.count(), 1);
-        QVERIFY(FormRegistry::instance().loadedNames().isEmpty());
-    }
-
-    void asetuksetShowsTheSettingsWindowModeless() {
-        Form1& window = load();
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
-        // An access key presses its button the way a click does, with the button's short delay.
-        QTRY_VERIFY(form<Form4>().isVisible());
-        QVERIFY(!form<Form4>().isModal());
-    }
-
     // A second copy, or a store the program cannot use, ends the start before any window, and
     // leaves the store as it was.
-    void aRunThatCannotStartSaysWhyAndTouchesNothing_data() {
-        QTest::addColumn<bool>("secondCopy");
-        QTest::newRow("a second copy") << true;
-        QTest::newRow("a damaged store") << false;
-    }
+    void aRunThatCannotStartSaysWhyAndTouchesNothing_data() { rows({"second copy", "damaged"}); }
     void aRunThatCannotStartSaysWhyAndTouchesNothing() {
-        QFETCH(bool, secondCopy);
+        const bool secondCopy = cell("row") == u"second copy";
         SettingsStore::close();
         QFile file(storePath());
         const QByteArray garbage("Tämä ei ole asetustiedosto.\n");
@@ -241,33 +193,23 @@ private slots:
         QVERIFY(secondCopy || fileHolds(storePath(), garbage));
     }
 
+    // Entry | user | password | the field that gets the focus | the message.
     void anEmptyFieldIsReportedAndGetsTheFocus_data() {
-        textColumns({"entry", "user", "password", "message"});
-        QTest::addColumn<int>("field");
-        const QString noEntry = u"Valitse käytettävä yhteys."_s;
-        QTest::newRow("no entry") << u""_s << u"matti"_s << u"salainen"_s << noEntry << 0;
-        QTest::newRow("everything empty") << u""_s << u""_s << u""_s << noEntry << 0;
-        QTest::newRow("no user name")
-            << u"Koti"_s << u""_s << u"salainen"_s << u"Kirjoita käyttäjän nimi."_s << 1;
-        QTest::newRow("no password")
-            << u"Koti"_s << u"matti"_s << u""_s << u"Kirjoita salasana."_s << 2;
+        rows(u"|matti|salainen|0|Valitse käytettävä yhteys.\n|||0|Valitse käytettävä yhteys.\n"
+             u"Koti||salainen|1|Kirjoita käyttäjän nimi.\nKoti|matti||2|Kirjoita salasana."_s);
     }
     void anEmptyFieldIsReportedAndGetsTheFocus() {
-        QFETCH(int, field);
+        const QStringList c = row(u'|');
         Form1& window = start(u"7"_s);
-        window.Combo1->setEditText(cell("entry"));
-        window.Text2->setText(cell("user"));
-        window.Text3->setText(cell("password"));
+        window.Combo1->setEditText(c[0]);
+        window.Text2->setText(c[1]);
+        window.Text3->setText(c[2]);
         QVERIFY(QTest::qWaitForWindowActive(&window));
-
         QTest::mouseClick(window.Command1, Qt::LeftButton);
-
-        QCOMPARE(platform().messageBoxes.seen(), QStringList{u"Information: "_s + cell("message")});
+        QCOMPARE(platform().messageBoxes.seen(), QStringList{u"Information: "_s + c[4]});
         const QList<QWidget*> fields = {window.Combo1, window.Text2, window.Text3};
-        QCOMPARE(QApplication::focusWidget(), fields[field]);
-        QVERIFY(platform().dialer.calls.isEmpty());
-        QVERIFY(window.isVisible());
-        QVERIFY(!dialingWindow());
+        QCOMPARE(QApplication::focusWidget(), fields[c[3].toInt()]);
+        QVERIFY(platform().dialer.calls.isEmpty() && window.isVisible() && !dialingWindow());
         // The wait is read before the fields are checked.
         QCOMPARE(OdotetaanSekunnit, 7);
     }
@@ -275,120 +217,82 @@ private slots:
     void dialsTheEntryAndShowsItsNameInCapitals() {
         Form1& window = start(u"5"_s);
         Form5& dialing = press(window);
-
         QCOMPARE(platform().dialer.calls,
                  (QStringList{u"Entry=  Äänekoski öö "_s, u"UserName=matti"_s,
                               u"Password=salainen"_s, u"Dial"_s}));
         QVERIFY(platform().messageBoxes.shown.isEmpty());
-        QVERIFY(!window.isVisible());
-        QVERIFY(dialing.isVisible());
-        QVERIFY(!dialing.isModal());
+        QVERIFY(!window.isVisible() && dialing.isVisible() && !dialing.isModal());
         QCOMPARE(dialing.windowTitle(), u"ÄÄNEKOSKI ÖÖ"_s);
         QVERIFY(dialing.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QCOMPARE(OdotetaanSekunnit, 5);
-        QVERIFY(!fileHolds(storePath(), "salainen"));
-
-        // 15 twips to the pixel on the 96-dpi test screen.
-        const QList<std::tuple<Label*, QString, QPoint>> labels = {
-            {dialing.Label1, u"Soitto:"_s, QPoint(36, 12)},
-            {dialing.lblSoitto, u"1"_s, QPoint(76, 12)},
-            {dialing.Label7, u"Odotetaan:"_s, QPoint(16, 28)},
-            {dialing.lblOdotetaan, QString(), QPoint(83, 28)},
-            {dialing.Label2, u"sekuntia"_s, QPoint(96, 28)},
-            {dialing.Label4, u"Tila:"_s, QPoint(48, 44)},
-            {dialing.Label3, u"-"_s, QPoint(76, 44)}};
-        for (const auto& [label, text, place] : labels) {
-            QCOMPARE(label->text(), text);
-            QCOMPARE(label->pos(), place);
-        }
-        QCOMPARE(dialing.Command1->text(), u"&Peruuta"_s);
-        QCOMPARE(dialing.Command1->geometry(), QRect(64, 72, 93, 21));
-        QCOMPARE(dialing.List1->count(), 0);
-        QVERIFY(!dialing.Timer1->isActive());
-        // The status list shows under the button, inside the window.
-        QVERIFY(dialing.rect().contains(dialing.List1->geometry()));
-        QVERIFY(dialing.List1->geometry().top() >= dialing.Command1->geometry().bottom());
-
-        const int before = dialing.Label3->width();
+        QCOMPARE(dialing.lblSoitto->text() + dialing.lblOdotetaan->text() + dialing.Label3->text(),
+                 u"1-"_s);
+        QVERIFY(dialing.List1->count() == 0 && !dialing.Timer1->isActive());
+        // The status label grows to its text.
         report(StateDisconnected, NoAnswer);
-        QCOMPARE(dialing.Label3->text(), u"Numero ei vastannut..."_s);
-        QVERIFY(dialing.Label3->width() > before);
         QCOMPARE(dialing.Label3->width(), dialing.Label3->sizeHint().width());
-        QCOMPARE(dialing.Label3->pos(), QPoint(76, 44));
     }
 
+    // Code | state reported | the line it adds.
+    // Code | state reported | the line it adds. A done with the same code, not "connected",
+    // changes nothing either.
     void eachStateGivesItsLineOnTop_data() {
-        QTest::addColumn<int>("code");
-        textColumns({"state", "line"});
-        QTest::newRow("port opened") << 1 << u"Port Opened"_s << u"Portti Avattu"_s;
-        QTest::newRow("connect device") << 2 << u"Connect Device"_s << u"Kytketään Laite"_s;
-        QTest::newRow("device connected") << 3 << u"Device Connected"_s << u"Laite Kytketty"_s;
-        QTest::newRow("all devices")
-            << 4 << u"All Devices Connected"_s << u"Kaikki Laitteet Kytketty"_s;
-        QTest::newRow("authentication")
-            << 5 << u"Start Authentication"_s << u"Tarkistetaan Käyttöoikeudet"_s;
-        QTest::newRow("logon") << 6 << u"Logon Network"_s << u"Liitytään Verkkoon"_s;
-        QTest::newRow("unknown state 12")
-            << 12 << u"Projection Result"_s
-            << u"12 Projection Result [ Ilmoita ohjelman tekijälle ]"_s;
-        QTest::newRow("another case")
-            << 0 << u"open port"_s << u"0 open port [ Ilmoita ohjelman tekijälle ]"_s;
+        rows(
+            u"1|Port Opened|Portti Avattu\n2|Connect Device|Kytketään Laite\n"
+            u"3|Device Connected|Laite Kytketty\n4|All Devices Connected|Kaikki Laitteet Kytketty\n"
+            u"5|Start Authentication|Tarkistetaan Käyttöoikeudet\n"
+            u"6|Logon Network|Liitytään Verkkoon\n"
+            u"12|Projection Result|12 Projection Result [ Ilmoita ohjelman tekijälle ]\n"
+            u"0|open port|0 open port [ Ilmoita ohjelman tekijälle ]\n"
+            u"8194|Paused|8194 Paused [ Ilmoita ohjelman tekijälle ]\n"
+            u"8193|Port Opened|Portti Avattu"_s);
     }
     void eachStateGivesItsLineOnTop() {
+        const QStringList c = row(u'|');
         Form5& dialing = press(start());
         report(0, u"Open Port"_s);
-        report(cell<int>("code"), cell("state"));
-        QCOMPARE(lines(dialing.List1), (QStringList{cell("line"), u"Avataan Portti"_s}));
-        QVERIFY(platform().messageBoxes.shown.isEmpty());
-        QVERIFY(dialing.isVisible());
-        QVERIFY(!dialing.Timer1->isActive());
+        report(c[0].toInt(), c[1]);
+        finish(c[0].toInt());
+        QCOMPARE(dialingWindow(), &dialing);
+        QCOMPARE(lines(dialing.List1), (QStringList{c[2], u"Avataan Portti"_s}));
+        QVERIFY(platform().messageBoxes.shown.isEmpty() && platform().sounds.played.isEmpty());
+        QVERIFY(dialing.isVisible() && !dialing.Timer1->isActive() && !form<Form1>().isVisible());
+        QVERIFY(!FormRegistry::instance().isLoaded(u"Form2"_s));
+        QVERIFY(!FormRegistry::instance().isLoaded(u"Form22"_s));
         QCOMPARE(dialing.lblOdotetaan->text() + dialing.Label3->text(), u"-"_s);
         QCOMPARE(platform().dialer.dialCount(), 1);
     }
 
     // The countdown runs from the wait stored when the user pressed the button; at zero the
     // list empties and the next attempt dials. Another busy line restarts the full wait.
+    // Stored wait | busy or no answer | the countdown.
     void busyOrNoAnswerCountsDownFromTheStoredWaitAndRedials_data() {
-        textColumns({"wait", "state"});
-        QTest::addColumn<int>("countdown");
-        textColumns({"line", "status"});
-        const QString busyLine = u"Linja On Varattu"_s;
-        const QString busyStatus = u"Linja oli varattu..."_s;
-        QTest::newRow("busy, three seconds") << u"3"_s << Busy << 3 << busyLine << busyStatus;
-        QTest::newRow("no answer, three seconds")
-            << u"3"_s << NoAnswer << 3 << u"Ei vastausta"_s << u"Numero ei vastannut..."_s;
-        QTest::newRow("no wait stored") << u"<absent>"_s << Busy << 60 << busyLine << busyStatus;
-        QTest::newRow("empty") << u""_s << Busy << 60 << busyLine << busyStatus;
-        QTest::newRow("with blanks") << u" 15 "_s << Busy << 15 << busyLine << busyStatus;
-        QTest::newRow("a fraction") << u"2,6"_s << Busy << 3 << busyLine << busyStatus;
-        QTest::newRow("not a number") << u"kolme"_s << Busy << 60 << busyLine << busyStatus;
-        QTest::newRow("beyond 32 bits") << u"99999999999"_s << Busy << 60 << busyLine << busyStatus;
-        QTest::newRow("zero") << u"0"_s << Busy << 1 << busyLine << busyStatus;
-        QTest::newRow("negative") << u"-5"_s << Busy << 1 << busyLine << busyStatus;
+        rows(u"3|busy|3\n3|no answer|3\n<absent>|busy|60\n|busy|60\n 15 |busy|15\n2,6|busy|3\n"
+             u"kolme|busy|60\n99999999999|busy|60\n0|busy|1\n-5|busy|1"_s);
     }
     void busyOrNoAnswerCountsDownFromTheStoredWaitAndRedials() {
-        QFETCH(QString, wait);
-        QFETCH(int, countdown);
-        QFETCH(QString, status);
-        if (wait != u"<absent>")
-            store(Keys::Asetukset, Keys::Odotetaan, wait);
+        const QStringList c = row(u'|');
+        const bool busy = c[1] == u"busy";
+        const QString status = busy ? u"Linja oli varattu..."_s : u"Numero ei vastannut..."_s;
+        const QString countdown = c[2];
+        if (c[0] != u"<absent>")
+            store(Keys::Asetukset, Keys::Odotetaan, c[0]);
         Form5& dialing = press(start());
         report(0, u"Open Port"_s);
-        report(StateDisconnected, cell("state"));
-        QCOMPARE(dialing.lblOdotetaan->text(), QString::number(countdown));
+        report(StateDisconnected, busy ? Busy : NoAnswer);
+        QCOMPARE(dialing.lblOdotetaan->text(), countdown);
         QCOMPARE(dialing.Label3->text(), status);
-        QCOMPARE(lines(dialing.List1), (QStringList{cell("line"), u"Avataan Portti"_s}));
+        QCOMPARE(
+            lines(dialing.List1),
+            (QStringList{busy ? u"Linja On Varattu"_s : u"Ei vastausta"_s, u"Avataan Portti"_s}));
         QVERIFY(dialing.Timer1->isActive());
-        countDown(dialing, countdown - 1);
-        QCOMPARE(dialing.lblOdotetaan->text(), u"1"_s);
-        QCOMPARE(dialing.lblSoitto->text(), u"1"_s);
+        countDown(dialing, countdown.toInt() - 1);
+        QCOMPARE(dialing.lblOdotetaan->text() + dialing.lblSoitto->text(), u"11"_s);
         QCOMPARE(dialing.List1->count(), 2);
         QCOMPARE(platform().dialer.dialCount(), 1);
 
         countDown(dialing, 1);
-        QCOMPARE(dialing.lblOdotetaan->text(), QString());
+        QCOMPARE(dialing.lblOdotetaan->text() + dialing.lblSoitto->text(), u"2"_s);
         QCOMPARE(dialing.List1->count(), 0);
-        QCOMPARE(dialing.lblSoitto->text(), u"2"_s);
         QCOMPARE(platform().dialer.calls.mid(3), (QStringList{u"Dial"_s, u"Dial"_s}));
         QVERIFY(!dialing.Timer1->isActive());
         // The status text stays until another one replaces it.
@@ -397,193 +301,123 @@ private slots:
         report(0, u"Open Port"_s);
         QCOMPARE(lines(dialing.List1), QStringList{u"Avataan Portti"_s});
         report(StateDisconnected, Busy);
-        QCOMPARE(dialing.lblOdotetaan->text(), QString::number(countdown));
+        QCOMPARE(dialing.lblOdotetaan->text(), countdown);
         QCOMPARE(dialing.Label3->text(), u"Linja oli varattu..."_s);
-        countDown(dialing, countdown);
+        countDown(dialing, countdown.toInt());
         QCOMPARE(dialing.lblSoitto->text(), u"3"_s);
         QCOMPARE(platform().dialer.dialCount(), 3);
-        QVERIFY(platform().messageBoxes.shown.isEmpty());
-        QVERIFY(!form<Form1>().isVisible());
+        QVERIFY(platform().messageBoxes.shown.isEmpty() && !form<Form1>().isVisible());
     }
 
-    void theWaitIsReadAgainAtEveryPress() {
+    // The wait is read again at every press, and the countdown ticks once a second.
+    void theWaitIsReadAtEveryPressAndTicksOnceASecond() {
         Form1& window = start(u"5"_s);
         QTest::mouseClick(press(window).Command1, Qt::LeftButton);
-        store(Keys::Asetukset, Keys::Odotetaan, u"8"_s);
+        store(Keys::Asetukset, Keys::Odotetaan, u"2"_s);
         Form5& dialing = press(window);
         report(StateDisconnected, Busy);
-        QCOMPARE(dialing.lblOdotetaan->text(), u"8"_s);
-    }
-
-    void theTimerTicksOnceASecond() {
-        Form5& dialing = press(start(u"2"_s));
-        report(StateDisconnected, Busy);
+        QCOMPARE(dialing.lblOdotetaan->text(), u"2"_s);
         QTRY_COMPARE_WITH_TIMEOUT(dialing.lblOdotetaan->text(), u"1"_s, 1500);
-        QCOMPARE(platform().dialer.dialCount(), 1);
-        QTRY_COMPARE_WITH_TIMEOUT(platform().dialer.dialCount(), 2, 1500);
+        QCOMPARE(platform().dialer.dialCount(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(platform().dialer.dialCount(), 3, 1500);
         QCOMPARE(dialing.lblSoitto->text(), u"2"_s);
     }
 
-    void cancellingHangsUpAndLaterReportsDoNothing_data() {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<bool>("countingDown");
-        QTest::newRow("button while dialing") << u"button"_s << false;
-        QTest::newRow("button during countdown") << u"button"_s << true;
-        QTest::newRow("access key during countdown") << u"key"_s << true;
-        QTest::newRow("close box while dialing") << u"close"_s << false;
-        QTest::newRow("close box during countdown") << u"close"_s << true;
-        QTest::newRow("Esc during countdown") << u"esc"_s << true;
+    // How the call is cancelled, and whether a countdown runs then.
+    // How the call ends | ticks after a busy line ("-": none) | the error shown | the line left.
+    // A cancel hangs up; a failure says why, after a redial so that a window loaded afresh is
+    // told apart from the old one. Either way reports that come later do nothing.
+    void aCallThatEndsReturnsToTheStartWindow_data() {
+        rows(u"button|-||\nbutton|1||\nkey|1||\nclose|-||\nclose|1||\nesc|1||\n"
+             u"Disconnected - No Carrier|3|Yhteys katkesi.|\nDisconnected|3|Yhteys katkesi.|\n"
+             u"Disconnected - No Dialtone|3|Ei soittoääntä. Tarkista kytkentä.|"
+             u"*** EI SOITTOÄÄNTÄ *** Tarkista kytkentä\n"
+             u"Disconnected - Voice Answer|3|Numerossa vastasi äänipuhelin.|"
+             u"Numerossa Vastasi Äänipuhelin"_s);
     }
-    void cancellingHangsUpAndLaterReportsDoNothing() {
-        QFETCH(QString, how);
+    void aCallThatEndsReturnsToTheStartWindow() {
+        const QStringList c = row(u'|');
+        const QString how = c[0];
+        const QStringList left = c[3].isEmpty() ? QStringList() : QStringList{c[3]};
         Form1& window = start(u"3"_s);
         QPointer<Form5> dialing = &press(window);
-        report(0, u"Open Port"_s);
-        if (cell<bool>("countingDown")) {
+        if (c[1] != u"-") {
             report(StateDisconnected, Busy);
-            dialing->Timer1_Timer();
+            countDown(*dialing, c[1].toInt());
         }
-
+        report(0, u"Open Port"_s);
         if (how == u"button") {
             QTest::mouseClick(dialing->Command1, Qt::LeftButton);
         } else if (how == u"close") {
             dialing->close();
-        } else {
+        } else if (how == u"key" || how == u"esc") {
             QVERIFY(QTest::qWaitForWindowActive(dialing.data()));
-            if (how == u"key") {
-                QTest::keyClick(dialing.data(), Qt::Key_P, Qt::AltModifier);
-                QTRY_VERIFY(!dialingWindow());
-            } else {
-                QTest::keyClick(dialing.data(), Qt::Key_Escape);
-            }
+            QTest::keyClick(dialing.data(), how == u"key" ? Qt::Key_P : Qt::Key_Escape,
+                            how == u"key" ? Qt::AltModifier : Qt::NoModifier);
+            QTRY_VERIFY(!dialingWindow());
+        } else {
+            report(StateDisconnected, how);
         }
-
-        QCOMPARE(platform().dialer.calls.last(), u"HangUp"_s);
-        QVERIFY(!dialingWindow());
+        const QString error = c[2].isEmpty() ? QString() : u"Critical, system modal: "_s + c[2];
+        QCOMPARE(platform().messageBoxes.seen(),
+                 error.isEmpty() ? QStringList() : QStringList{error});
+        QVERIFY(!error.isEmpty() || platform().dialer.calls.last() == u"HangUp");
+        QVERIFY(!dialingWindow() || !dialingWindow()->isVisible());
         // Until Qt deletes the closed window, its countdown must not redial.
         if (how != u"key")
             QVERIFY(!dialing->Timer1->isActive());
         QTRY_VERIFY(dialing.isNull());
-        verifyStartWindowAsTheUserLeftIt();
+        QVERIFY(window.isVisible());
+        QCOMPARE(window.Combo1->currentText() + u'/' + window.Text2->text() + u'/' +
+                     window.Text3->text(),
+                 u"  Äänekoski öö /matti/salainen"_s);
 
+        // A line left behind lands in a window loaded afresh and left hidden.
+        const int dials = platform().dialer.dialCount();
+        QCOMPARE(dialingWindow() != nullptr, !left.isEmpty());
         report(StateDisconnected, Busy);
         report(0, u"Open Port"_s);
         report(StateDisconnected, u"Disconnected"_s);
-        QVERIFY(platform().messageBoxes.shown.isEmpty());
-        QVERIFY(!dialingWindow());
-        QCOMPARE(platform().dialer.dialCount(), 1);
-
-        // The next call starts afresh at attempt 1.
-        Form5& next = press(window);
-        QCOMPARE(next.lblSoitto->text(), u"1"_s);
-        QCOMPARE(next.lblOdotetaan->text(), QString());
-        QCOMPARE(next.List1->count(), 0);
-        QVERIFY(!next.Timer1->isActive());
-    }
-
-    void aFailureShowsItsErrorAndReturnsToTheStartWindow_data() {
-        textColumns({"state", "message", "leftLine"});
-        QTest::newRow("no carrier")
-            << u"Disconnected - No Carrier"_s << u"Yhteys katkesi."_s << QString();
-        QTest::newRow("disconnected") << u"Disconnected"_s << u"Yhteys katkesi."_s << QString();
-        QTest::newRow("no dial tone")
-            << u"Disconnected - No Dialtone"_s << u"Ei soittoääntä. Tarkista kytkentä."_s
-            << u"*** EI SOITTOÄÄNTÄ *** Tarkista kytkentä"_s;
-        QTest::newRow("voice answer")
-            << u"Disconnected - Voice Answer"_s << u"Numerossa vastasi äänipuhelin."_s
-            << u"Numerossa Vastasi Äänipuhelin"_s;
-    }
-    void aFailureShowsItsErrorAndReturnsToTheStartWindow() {
-        QFETCH(QString, leftLine);
-        Form1& window = start(u"3"_s);
-        QPointer<Form5> dialing = &press(window);
-        // A redial first, so that a window loaded afresh is told apart from the old one.
-        report(StateDisconnected, Busy);
-        countDown(*dialing, 3);
-        report(0, u"Open Port"_s);
-
-        report(StateDisconnected, cell("state"));
-
-        QCOMPARE(platform().messageBoxes.seen(),
-                 QStringList{u"Critical, system modal: "_s + cell("message")});
-        verifyStartWindowAsTheUserLeftIt();
-        QTRY_VERIFY(dialing.isNull());
-        QCOMPARE(platform().dialer.dialCount(), 2);
-
-        const QStringList left = leftLine.isNull() ? QStringList() : QStringList{leftLine};
-        // The line lands in a window loaded afresh and left hidden, where later reports change
-        // nothing.
-        QCOMPARE(dialingWindow() != nullptr, !left.isEmpty());
+        QCOMPARE(platform().messageBoxes.shown.size(), error.isEmpty() ? 0 : 1);
+        QCOMPARE(platform().dialer.dialCount(), dials);
         if (Form5* fresh = dialingWindow()) {
             QVERIFY(!fresh->isVisible());
-            QCOMPARE(lines(fresh->List1), left);
             QCOMPARE(fresh->windowTitle(), u"Soitetaan..."_s);
-            report(0, u"Open Port"_s);
             QCOMPARE(lines(fresh->List1), left);
-            QCOMPARE(platform().messageBoxes.shown.size(), 1);
         }
 
-        // The user can dial again at once; a line left behind shows under the new call's lines.
-        Form5& again = press(window);
-        QVERIFY(again.isVisible());
-        QCOMPARE(again.windowTitle(), u"ÄÄNEKOSKI ÖÖ"_s);
-        QCOMPARE(again.lblSoitto->text(), u"1"_s);
-        QCOMPARE(lines(again.List1), left);
-        QCOMPARE(platform().dialer.dialCount(), 3);
+        // The next call starts afresh at attempt 1, a line left behind under its own lines.
+        Form5& next = press(window);
+        QVERIFY(next.isVisible() && !next.Timer1->isActive());
+        QCOMPARE(next.windowTitle() + next.lblSoitto->text() + next.lblOdotetaan->text(),
+                 u"ÄÄNEKOSKI ÖÖ1"_s);
+        QCOMPARE(lines(next.List1), left);
     }
 
+    // The stored type | the meter it opens.
     void aConnectionOpensTheMeterOfTheStoredType_data() {
-        textColumns({"type", "meter"});
-        QTest::newRow("type 1") << u"Tyyppi 1"_s << u"Form2"_s;
-        QTest::newRow("type 2") << u"Tyyppi 2"_s << u"Form22"_s;
-        QTest::newRow("an unknown type") << u"Tyyppi 3"_s << u"Form2"_s;
-        QTest::newRow("no type") << u""_s << u"Form2"_s;
+        rows(u"Tyyppi 1|Form2\nTyyppi 2|Form22\nTyyppi 3|Form2\n|Form2"_s);
     }
     void aConnectionOpensTheMeterOfTheStoredType() {
-        QFETCH(QString, meter);
+        const QStringList c = row(u'|');
         platform().env.folder = u"/usr/share/orvalin"_s;
         QPointer<Form5> dialing = &press(start());
         // Changed behind the program's back, after the settings window stored its own.
-        store(Keys::Asetukset, Keys::Tyyppi, cell("type"));
+        store(Keys::Asetukset, Keys::Tyyppi, c[0]);
         report(6, u"Logon Network"_s);
-
         finish(8192);
-
         QVERIFY(!dialingWindow());
         QTRY_VERIFY(dialing.isNull());
-        QCOMPARE(FormRegistry::instance().isLoaded(u"Form2"_s), meter == u"Form2");
-        QCOMPARE(FormRegistry::instance().isLoaded(u"Form22"_s), meter == u"Form22");
-        Form* shown = FormRegistry::instance().loaded(meter);
-        QVERIFY(shown->isVisible());
-        QVERIFY(!form<Form1>().isVisible());
+        QCOMPARE(FormRegistry::instance().isLoaded(u"Form2"_s), c[1] == u"Form2");
+        QCOMPARE(FormRegistry::instance().isLoaded(u"Form22"_s), c[1] == u"Form22");
+        Form* shown = FormRegistry::instance().loaded(c[1]);
+        QVERIFY(shown->isVisible() && !form<Form1>().isVisible());
         QCOMPARE(platform().sounds.played, QStringList{u"/usr/share/orvalin/yhteys.wav"_s});
 
         // When the line drops later, its reports are the meter's business, not the dialing's.
         report(StateDisconnected, u"Disconnected"_s);
-        QVERIFY(platform().messageBoxes.shown.isEmpty());
-        QVERIFY(!dialingWindow());
-        QVERIFY(!form<Form1>().isVisible());
-        QVERIFY(shown->isVisible());
-    }
-
-    void aDoneThatIsNotConnectedChangesNothing_data() {
-        QTest::addColumn<int>("code");
-        QTest::newRow("disconnected") << StateDisconnected;
-        QTest::newRow("open port") << 0;
-        QTest::newRow("one past connected") << 8193 + 1;
-    }
-    void aDoneThatIsNotConnectedChangesNothing() {
-        Form5& dialing = press(start());
-        report(0, u"Open Port"_s);
-        finish(cell<int>("code"));
-        QCOMPARE(dialingWindow(), &dialing);
-        QVERIFY(dialing.isVisible());
-        QCOMPARE(lines(dialing.List1), QStringList{u"Avataan Portti"_s});
-        QVERIFY(!FormRegistry::instance().isLoaded(u"Form2"_s));
-        QVERIFY(!FormRegistry::instance().isLoaded(u"Form22"_s));
-        QVERIFY(platform().sounds.played.isEmpty());
-        QVERIFY(platform().messageBoxes.shown.isEmpty());
-        QVERIFY(!form<Form1>().isVisible());
+        QVERIFY(platform().messageBoxes.shown.isEmpty() && !dialingWindow());
+        QVERIFY(shown->isVisible() && !form<Form1>().isVisible());
     }
 };
 
