@@ -12,7 +12,10 @@
 #include "tariffs/Form3.h"
 #include "tariffs/Form4.h"
 
+#include <QElapsedTimer>
 #include <QHeaderView>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -409,6 +412,32 @@ private slots:
                  sorted.join(u';') +
                      u";<absent>|<absent>|<absent>;1. tammikuuta 1999|00:00:01|0,1 markkaa"_s);
         QCOMPARE(shownRows(form<Form7>()), sorted.join(u';'));
+    }
+
+    // Another program's write lock costs a tick at most a short wait: the meter counts on, says
+    // so once, and journals the call again with the first tick after the lock is gone.
+    void aStoreLockedByAnotherProgramIsSaidOnceAndTheMeterGoesOn() {
+        QVERIFY(StartProgram(storePath()));
+        MeterWindow& meter = openMeterOn(u"T1"_s);
+        QTest::qWait(200);
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other"_s);
+            other.setDatabaseName(storePath());
+            QVERIFY(other.open() && QSqlQuery(other).exec(u"BEGIN IMMEDIATE"_s));
+            QElapsedTimer timer;
+            timer.start();
+            tick(3);
+            QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+            QTest::qWait(10);
+            QCOMPARE(meter.Kesto->text() + journalled(), u"00:00:03-"_s);
+            QVERIFY(platform().messageBoxes.texts().size() == 1 &&
+                    platform().messageBoxes.texts()[0].contains(storePath()));
+            QSqlQuery(other).exec(u"ROLLBACK"_s);
+        }
+        QSqlDatabase::removeDatabase(u"other"_s);
+        tick();
+        QCOMPARE(journalled().section(u'|', 0, 0), u"00:00:04"_s);
+        QCOMPARE(platform().messageBoxes.shown.size(), 1);
     }
 
     // "totals-stored duration minutes": a call whose run ended without the meter's close is
