@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/Program.h"
 #include "common/FormRegistry.h"
 #include "meter/MeterWindow.h"
@@ -7,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QSessionManager>
 #include <QSocketNotifier>
@@ -71,9 +73,26 @@ void ShowPhonebookProblems(LinuxPlatform& linuxPlatform) {
     linuxPlatform.messages().show({parts.join(QStringLiteral("\n\n")), Message::Icon::Information});
 }
 
+// The sounds are silent when missing, so a copy installed without them says so where its user
+// can see why.
+void ReportMissingSounds(const QString& folder) {
+    for (const char* name : {"yhteys.wav", "hälytys.wav"}) {
+        const QString path = folder + u'/' + QString::fromUtf8(name);
+        if (!QFileInfo::exists(path))
+            std::fprintf(stderr, "orvalin: äänitiedosto puuttuu: %s\n", qPrintable(path));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (const std::optional<QString> information = RequestedInformation(arguments)) {
+        std::fputs(qPrintable(*information), stdout);
+        return 0;
+    }
     const bool x11 = qEnvironmentVariableIsSet("DISPLAY");
     const bool wayland = qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
@@ -95,14 +114,22 @@ int main(int argc, char** argv) {
         qputenv("QT_XCB_NO_MITSHM", "1");
 
     QApplication application(argc, argv);
+    if (const std::optional<QString> unknown = UnknownArgument(QApplication::arguments())) {
+        std::fputs(qPrintable(*unknown), stderr);
+        return 2;
+    }
     QApplication::setApplicationName(QStringLiteral("Orvalin"));
     QApplication::setQuitOnLastWindowClosed(false);
     ApplyProgramLook(application);
 
     LinuxPlatform linuxPlatform;
     setPlatform(&linuxPlatform);
-    QApplication::setWindowIcon(
-        QIcon(linuxPlatform.environment().dataFolder() + QStringLiteral("/orvalin.png")));
+    ReportMissingSounds(linuxPlatform.environment().dataFolder());
+    // The desktop matches the windows to the menu's entry, and its icon, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("fi.orvalin.Orvalin"));
+    QApplication::setWindowIcon(QIcon::fromTheme(
+        QStringLiteral("fi.orvalin.Orvalin"),
+        QIcon(linuxPlatform.environment().dataFolder() + QStringLiteral("/orvalin.png"))));
     QObject::connect(&FormRegistry::instance(), &FormRegistry::allUnloaded, &application,
                      &QCoreApplication::quit);
 
