@@ -331,6 +331,16 @@ private slots:
 
     // The sound comes back with the next price check, at the next begun minute; the duration
     // stays acknowledged for the rest of the run.
+    // Every tick raises the total's alarm again, and a running alarm keeps its pace.
+    void raisingARunningAlarmKeepsItsPace() {
+        MeterWindow& m = openMeterOn(u"yh=10 T=12:00:00"_s);
+        QCOMPARE(raised(m), u"4S"_s);
+        const int sound = m.Timer6->remainingTime(), blink = m.Timer4->remainingTime();
+        QTest::qWait(400);
+        tick();
+        QVERIFY(m.Timer6->remainingTime() <= sound - 300 &&
+                m.Timer4->remainingTime() <= blink - 300);
+    }
     void clickingACaptionSilencesEveryAlarmButStopsOnlyItsOwn() {
         MeterWindow& m = openMeterOn(u"p=100 a1=20 km=1 h=1"_s);
         QCOMPARE(raisedAfter(m, 61), u"13S"_s);
@@ -341,6 +351,10 @@ private slots:
         const QString clicked = raised(m), early = raisedAfter(m, 59), next = raisedAfter(m, 1);
         setCounters(m, u"1:0:59"_s);
         QCOMPARE(QStringList({clicked, early, next, raisedAfter(m, 1)}).join(u' '), u"1 1 1S 1S"_s);
+        // A value that is shown when its caption is clicked stays shown.
+        m.Kustannukset->show();
+        QTest::mouseClick(m.Label5, Qt::LeftButton);
+        QVERIFY(m.Kustannukset->isVisible() && !m.Timer1->isActive());
     }
 
     // "stored>shown>count". The list reads up to the first key without a date; writing back an
