@@ -32,6 +32,11 @@ Form1::Form1()
     setClientSizeTwips(5925, 2580);
     for (Label* label : {Label1, Label2, Label3})
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // A screen reader names each field by the caption at its left. The entry box's text field,
+    // where the focus is while the user types, would otherwise have no name.
+    Label1->setBuddy(Combo1);
+    Label2->setBuddy(Text2);
+    Label3->setBuddy(Text3);
     place(Label1, 1080, 600, 525, 195);
     place(Combo1, 1680, 540, 2295, 315);
     place(Label2, 990, 1020, 615, 195);
@@ -53,6 +58,7 @@ Form1::Form1()
     // Typed text is the entry's name as typed: a completion would turn "koti" into "kotiyhteys",
     // which names no entry.
     Combo1->setCompleter(nullptr);
+    Combo1->lineEdit()->setAccessibleName(Label1->text());
     Text3->setEchoMode(QLineEdit::Password);
     Text3->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     setTabOrder(Combo1, Text2);

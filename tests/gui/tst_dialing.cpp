@@ -9,6 +9,7 @@
 #include "settings/SettingsStore.h"
 #include "tariffs/Form4.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -94,6 +95,11 @@ private slots:
         Form1& window = load();
         QCOMPARE(window.windowTitle(), u"Orvalin 1.0"_s);
         QCOMPARE(window.Text3->echoMode(), QLineEdit::Password);
+        QStringList names;
+        for (QWidget* field :
+             std::initializer_list<QWidget*>{window.Combo1->lineEdit(), window.Text2, window.Text3})
+            names << QAccessible::queryAccessibleInterface(field)->text(QAccessible::Name);
+        QCOMPARE(names, (QStringList{u"Yhteys:"_s, u"Käyttäjä:"_s, u"Salasana:"_s}));
         QVERIFY(QTest::qWaitForWindowActive(&window));
         window.Combo1->setFocus();
         const QList<QWidget*> order = {window.Text2, window.Text3, window.Command1, window.Command3,
