@@ -32,6 +32,7 @@ Form5::Form5()
     place(Label3, 1140, 660, 45, 195);
     place(Command1, 960, 1080, 1395, 315);
     place(List1, 120, 1485, 3030, 1425);
+    List1->setAccessibleName(QStringLiteral("Soiton vaiheet"));
     for (Label* label : {Label1, lblSoitto, Label7, lblOdotetaan, Label2, Label4, Label3})
         label->setAutoSize(true);
 

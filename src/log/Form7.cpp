@@ -38,6 +38,7 @@ Form7::Form7()
     setWindowTitle(QStringLiteral("Yhteyksien Tarkastelu"));
     setClientSizeTwips(7680, 4560);
     place(ListView1, 120, 120, 7440, 3600);
+    ListView1->setAccessibleName(QStringLiteral("Yhteydet"));
     place(Label1, 120, 3900, 1215, 255);
     place(Label2, 1380, 3900, 2880, 255);
     place(Label3, 120, 4200, 1215, 255);

@@ -19,6 +19,7 @@
 #include "tariffs/Form4.h"
 #include "tariffs/Form6.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
@@ -206,6 +207,17 @@ MeterWindow::MeterWindow(Tariff tariff)
     for (Label* value : {Kesto, Kustannukset, Yhteensä, KustannuksetYhteensä}) {
         value->setAutoSize(true);
         connect(value, &Label::changed, this, &MeterWindow::FitValues);
+    }
+    // A screen reader reads each value with its caption, as one text: "Kesto: 00:01:05".
+    for (const auto& [caption, value] : {std::pair{Label2, Kesto},
+                                         {Label5, Kustannukset},
+                                         {Label3, Yhteensä},
+                                         {Label7, KustannuksetYhteensä}}) {
+        const auto name = [caption, value] {
+            value->setAccessibleName(caption->text() + u' ' + value->text());
+        };
+        name();
+        connect(value, &Label::changed, this, name);
     }
 
     connect(Alarm2, &AlarmClock::Alarm, this, &MeterWindow::Alarm2_Alarm);
@@ -540,6 +552,16 @@ void MeterWindow::KustannuksetYhteensä_Change() {
 }
 
 void MeterWindow::Raise(QTimer* blinkTimer) {
+    // An alarm is news once, as it begins: its blinking says nothing new.
+    if (!blinkTimer->isActive()) {
+        Label* value = blinkTimer == Timer1   ? Kustannukset
+                       : blinkTimer == Timer2 ? KustannuksetYhteensä
+                       : blinkTimer == Timer3 ? Kesto
+                                              : Yhteensä;
+        value->setAccessibleDescription(QStringLiteral("Hälytys"));
+        QAccessibleEvent alert(value, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
     Enable(blinkTimer);
     Enable(Timer6);
 }
@@ -575,6 +597,7 @@ void MeterWindow::Acknowledge(QTimer* blinkTimer, Label* value, bool& acknowledg
     blinkTimer->stop();
     Timer6->stop();
     value->show();
+    value->setAccessibleDescription({});
     acknowledged = true;
     ARFlash1->stop();
     setWindowTitle(windowTitle());

@@ -25,11 +25,17 @@ Form3::Form3()
         {"Ylimenevä aika", Arkisin3, "penniä / minuutti", 1800},
         {"Palveluntarjoaja", PalvelunTarjoaja, "penniä / minuutti", 2340},
     };
-    AddCaption(this, QStringLiteral("Arkisin"), 240, 660);
+    const QString weekdays = QStringLiteral("Arkisin");
+    AddCaption(this, weekdays, 240, 660);
     for (const auto& row : rows) {
-        AddCaption(this, QString::fromUtf8(row.caption), 240, row.top);
+        const QString caption = QString::fromUtf8(row.caption), unit = QString::fromUtf8(row.unit);
+        AddCaption(this, caption, 240, row.top);
         place(row.field, 1560, row.top, 735, 315);
-        AddCaption(this, QString::fromUtf8(row.unit), 2400, row.top);
+        AddCaption(this, unit, 2400, row.top);
+        // The two rows of hours under "Arkisin" are read with it.
+        const bool weekday = row.top > 660 && row.top < 1800;
+        row.field->setAccessibleName((weekday ? weekdays + u' ' : QString()) + caption +
+                                     QStringLiteral(": ") + unit);
     }
 
     connect(PalvelunTarjoaja, &TextBox::changed, this, &Form3::PalvelunTarjoaja_Change);

@@ -63,11 +63,14 @@ Form4::Form4()
         {"Kestot yhteensä:", YhteensäTuntia, UpDown5, "tuntia", YhteensäMinuuttia, UpDown6, 1800},
     };
     for (const auto& row : limits) {
+        const QString caption = QString::fromUtf8(row.caption);
         place(row.field, 1620, row.top, 480, 315);
-        AddCaptionBefore(row.field, QString::fromUtf8(row.caption));
+        AddCaptionBefore(row.field, caption);
         place(row.spinner, 2100, row.top, 240, 315);
         AddCaption(Frame1, QString::fromUtf8(row.unit), 2460, row.top);
+        row.field->setAccessibleName(caption + u' ' + QString::fromUtf8(row.unit));
         if (row.minutes) {
+            row.minutes->setAccessibleName(caption + QStringLiteral(" minuuttia"));
             place(row.minutes, 3060, row.top, 480, 315);
             place(row.minuteSpinner, 3540, row.top, 240, 315);
             AddCaption(Frame1, QStringLiteral("minuuttia"), 3900, row.top);

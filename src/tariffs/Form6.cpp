@@ -14,6 +14,7 @@ Form6::Form6()
     setWindowTitle(QStringLiteral("Palveluntarjoajan perimä maksu"));
     setClientSizeTwips(4680, 870);
     place(Text1, 420, 300, 375, 315);
+    Text1->setAccessibleName(windowTitle() + QStringLiteral(": penniä / minuutti"));
     place(UpDown1, 840, 300, 240, 315);
     place(Command1, 3360, 480, 1095, 315);
 

@@ -44,8 +44,16 @@ FrmTyyppi1::FrmTyyppi1()
     place(UpDown6, 6900, 720, 240, 315);
     AddCaption(this, QStringLiteral("penniä / minuutti."), 7260, 720);
 
+    NameAmount(Text1, Text3, QStringLiteral("penniä / puhelu"));
+    NameAmount(Text7, Text8, QStringLiteral("Arkisin 7-17: penniä / minuutti"));
+    NameAmount(Text2, Text4, QStringLiteral("Muina aikoina: penniä / 30 minuuttia"));
+    NameAmount(Text5, Text6, QStringLiteral("Muina aikoina, sen jälkeen: penniä / minuutti"));
+
     place(Command1, 7320, 1380, 1095, 315);
+    MakeRoomForCaptions(this);
     setTabOrder(Text6, Command1);
+    // The editor opens on its first amount, not on the Ok that comes before it in the chain.
+    Text1->setFocus();
 
     connect(UpDown1, &UpDown::changed, this, &FrmTyyppi1::UpDown1_Change);
     connect(UpDown2, &UpDown::changed, this, &FrmTyyppi1::UpDown2_Change);

@@ -26,8 +26,14 @@ FrmTyyppi2::FrmTyyppi2()
     place(UpDown8, 5745, 300, 240, 315);
     AddCaption(this, QStringLiteral("penniä / minuutti"), 6105, 300);
 
+    NameAmount(Text1, Text3, QStringLiteral("penniä / puhelu"));
+    NameAmount(Text7, Text8, QStringLiteral("Kaikkina aikoina: penniä / minuutti"));
+
     place(Command1, 7560, 780, 1095, 315);
+    MakeRoomForCaptions(this);
     setTabOrder(Text8, Command1);
+    // The editor opens on its first amount, not on the Ok that comes before it in the chain.
+    Text1->setFocus();
 
     connect(UpDown1, &UpDown::changed, this, &FrmTyyppi2::UpDown1_Change);
     connect(UpDown3, &UpDown::changed, this, &FrmTyyppi2::UpDown3_Change);

@@ -50,10 +50,41 @@ Label* AddCaption(QWidget* parent, const QString& text, int left, int top) {
     return caption;
 }
 
+void MakeRoomForCaptions(Form* window) {
+    QList<QWidget*> controls = window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    std::sort(controls.begin(), controls.end(),
+              [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });
+    const auto sameRow = [](const QWidget* a, const QWidget* b) {
+        return std::abs(a->geometry().center().y() - b->geometry().center().y()) < a->height();
+    };
+    const int gap = Form::twips(60);
+    for (const QWidget* caption : controls) {
+        if (!qobject_cast<const QLabel*>(caption))
+            continue;
+        int shift = 0;
+        for (const QWidget* next : controls)
+            if (next->x() > caption->x() && sameRow(next, caption))
+                shift = std::max(shift, caption->geometry().right() + 1 + gap - next->x());
+        for (QWidget* next : controls)
+            if (shift > 0 && next->x() > caption->x() && sameRow(next, caption))
+                next->move(next->x() + shift, next->y());
+    }
+    int right = window->width();
+    for (const QWidget* control : controls)
+        right = std::max(right, control->geometry().right() + 1 + Form::twips(120));
+    window->setFixedWidth(right);
+}
+
+void NameAmount(TextBox* whole, TextBox* tenths, const QString& name) {
+    whole->setAccessibleName(name);
+    tenths->setAccessibleName(name + QStringLiteral(", kymmenykset"));
+}
+
 Label* AddCaptionBefore(QWidget* field, const QString& text) {
     auto* caption = new Label(text, field->parentWidget());
     caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     const int width = caption->sizeHint().width();
     caption->setGeometry(field->x() - Form::twips(60) - width, field->y(), width, field->height());
+    caption->setBuddy(field);
     return caption;
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class Form;
 class Label;
 class QWidget;
 class TextBox;
@@ -29,8 +30,14 @@ void RefuseTyped(TextBox* field, const QString& prompt);
 // A caption at its twip position, as high as a field so that its text lines up with the fields
 // of the row, and as wide as its text.
 Label* AddCaption(QWidget* parent, const QString& text, int left, int top);
-// A caption that ends just before the field it names, whatever the width of the font's letters.
+// A caption that ends just before the field it names, whatever the width of the font's letters;
+// a screen reader reads it as the field's name.
 Label* AddCaptionBefore(QWidget* field, const QString& text);
+// Moves the controls of a row that a caption runs into to its right, and widens the window to
+// match: at some font sizes the letters are wider than the layout allows for.
+void MakeRoomForCaptions(Form* window);
+// The names a screen reader gives an amount's two fields, whose captions stand around them.
+void NameAmount(TextBox* whole, TextBox* tenths, const QString& name);
 
 inline const QString WholePenniPrompt =
     QStringLiteral("Kirjoita penneiksi kokonaisluku väliltä 0–999.");

@@ -277,7 +277,8 @@ private slots:
                  u"-6. joulukuuta 2026|"_s + call);
     }
 
-    // The clock goes on ticking meanwhile, a little faster than the alarm's timers run.
+    // The clock goes on ticking meanwhile, a little faster than the alarm's timers run. A screen
+    // reader reads the value with its caption, and the alarm with it until it is acknowledged.
     void aOneMinuteCallLimitBlinksAndSoundsFiveSecondsAfterIt() {
         MeterWindow& meter = openMeterOn(u"km=1"_s);
         QCOMPARE(raisedAfter(meter, 60), u"3S"_s);
@@ -288,6 +289,10 @@ private slots:
             blinked = blinked || meter.Kesto->isHidden();
         }
         QVERIFY(blinked && platform().flasher.isFlashing() && waited >= 4500);
+        QVERIFY(meter.Kesto->accessibleName().startsWith(u"Kesto: 00:01:0"_s));
+        QCOMPARE(meter.Kesto->accessibleDescription(), u"Hälytys"_s);
+        QTest::mouseClick(meter.Label2, Qt::LeftButton);
+        QCOMPARE(meter.Kesto->accessibleDescription(), QString());
         QCOMPARE(platform().sounds.played, QStringList{platform().env.folder + u"/hälytys.wav"_s});
     }
 

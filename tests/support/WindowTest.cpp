@@ -81,7 +81,8 @@ void WindowTest::cleanup() {
 }
 
 int RunWindowTest(int argc, char** argv, QObject* test) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QLocale::setDefault(QLocale::c());
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
