@@ -102,7 +102,12 @@ bool StartProgram(const QString& storePath) {
     // Finished before the start-up window loads the log viewer, which then reads the row.
     const std::optional<QString> recovered = FinishInterruptedCall();
     form<Form1>().show();
-    if (recovered)
-        platform().messages().show({*recovered, Message::Icon::Information});
+    if (recovered) {
+        // A real modem's link can outlive the run that dialed it, and goes on unmetered.
+        const QStringList links = platform().dialUp().OpenLinks();
+        platform().messages().show(
+            {links.isEmpty() ? *recovered : *recovered + QStringLiteral("\n\n") + links.join(u'\n'),
+             Message::Icon::Information});
+    }
     return true;
 }

@@ -1,5 +1,9 @@
 #include "LinuxDialUp.h"
 
+#include "SerialLine.h"
+
+#include <QFile>
+
 namespace {
 
 // While the simulated modem holds a connection, the port it uses cannot be opened; ports 1 to
@@ -104,6 +108,23 @@ QStringList LinuxDialUp::setupProblems() {
             if (const QStringList lacks = SetupProblems(entry.modem, m_system); !lacks.isEmpty())
                 problems << entry.name + QStringLiteral(": ") + lacks.join(QStringLiteral("; "));
     return problems;
+}
+
+QStringList LinuxDialUp::OpenLinks() {
+    QStringList links;
+    for (const PhonebookEntry& entry : book().entries) {
+        if (entry.isDemo())
+            continue;
+        const pid_t pppd = LineLock(entry.modem.device, m_system.lockFolder).holder().value_or(0);
+        QFile name(QStringLiteral("/proc/%1/comm").arg(pppd));
+        if (pppd > 0 && name.open(QIODevice::ReadOnly) && name.readAll().trimmed() == "pppd")
+            links << QStringLiteral("Yhteys %1 on yhä auki, eikä sitä mitata: pppd (prosessi %2) "
+                                    "pitää linjaa %3. Yhteyden katkaisee komento kill %2.")
+                         .arg(entry.name)
+                         .arg(pppd)
+                         .arg(entry.modem.device);
+    }
+    return links;
 }
 
 std::unique_ptr<SerialPort> LinuxDialUp::createSerialPort() {

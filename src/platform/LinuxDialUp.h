@@ -22,6 +22,7 @@ public:
     void HangUp() override;
     int StateCode() const override;
     QString StateText() const override;
+    QStringList OpenLinks() override;
 
     // The phonebook's skipped lines and the files it could not read.
     QStringList problems();

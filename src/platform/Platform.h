@@ -29,6 +29,9 @@ public:
     virtual void HangUp() = 0;
     virtual int StateCode() const = 0;
     virtual QString StateText() const = 0;
+    // The links that an earlier run left up and nobody meters, one line each with how to end
+    // it: a real modem's line still held by its pppd.
+    virtual QStringList OpenLinks() { return {}; }
 
 signals:
     void Progress(int ConnectState);

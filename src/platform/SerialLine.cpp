@@ -84,6 +84,13 @@ std::optional<QString> LineLock::heldBecause() const {
     return QStringLiteral("prosessi %1 pitää linjaa (%2)").arg(*owner).arg(m_path);
 }
 
+std::optional<pid_t> LineLock::holder() const {
+    QFile file(m_path);
+    const std::optional<pid_t> owner =
+        file.open(QIODevice::ReadOnly) ? lockOwner(file.read(128)) : std::nullopt;
+    return owner && alive(*owner) ? owner : std::nullopt;
+}
+
 std::optional<QString> LineLock::take() {
     if (std::optional<QString> why = heldBecause())
         return why;

@@ -19,6 +19,8 @@ public:
     // Why the line is taken: a living process holds its lock, or the lock cannot be read. Nothing
     // when it is free; the lock of a process that is gone is stale and means free.
     std::optional<QString> heldBecause() const;
+    // The living process that holds the line, if any.
+    std::optional<pid_t> holder() const;
     // Takes the line for this process, taking over a stale lock; says why not on failure.
     std::optional<QString> take();
     // Puts another process's pid in the lock: the one that will go on using the line.

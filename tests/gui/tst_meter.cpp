@@ -471,8 +471,10 @@ private slots:
         store(Keys::Asetukset, Keys::Minuutit, u"05"_s);
         SaveCallJournal({u"5. joulukuuta 2026"_s, r[1], u"3,5 markkaa"_s,
                          u"01 17 34 350 3,5"_s.split(u' '), r[0] == u"1"});
+        platform().dialer.openLinks = {u"Yhteys Modeemi on yhä auki"_s};
         QVERIFY(StartProgram(storePath()) && journalled() == u"-" && form<Form1>().isVisible());
         QVERIFY(platform().messageBoxes.texts().size() == 1 &&
+                platform().messageBoxes.texts()[0].endsWith(u".\n\nYhteys Modeemi on yhä auki"_s) &&
                 platform().messageBoxes.texts()[0].contains(
                     damaged ? u"journal_aside"_s
                             : u"kirjattu päiväkirjaan: kesto 00:12:34, hinta 3,5 markkaa."_s));

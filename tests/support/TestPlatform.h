@@ -29,6 +29,8 @@ public:
     void HangUp() override { calls << QStringLiteral("HangUp"); }
     int StateCode() const override { return stateCode; }
     QString StateText() const override { return stateText; }
+    QStringList openLinks;
+    QStringList OpenLinks() override { return openLinks; }
 
     int dialCount() const { return static_cast<int>(calls.count(QStringLiteral("Dial"))); }
     // Queues a Progress event that reports this state.

@@ -1,4 +1,5 @@
 #include "WindowTest.h"
+#include "platform/LinuxDialUp.h"
 #include "platform/LinuxPlatform.h"
 #include "platform/ModemDialUp.h"
 #include "platform/Phonebook.h"
@@ -285,6 +286,21 @@ private slots:
             write(path(file), {});
         modem.pppdPath = u"/bin/sh"_s;
         QCOMPARE(SetupProblems(modem, missing), QStringList());
+        // A link left up by an earlier run: the line's lock names a living pppd.
+        QDir().mkpath(path("bin"));
+        QDir().mkpath(path("lock"));
+        QFile::copy(u"/bin/sleep"_s, path("bin/pppd"));
+        QProcess pppd;
+        pppd.start(path("bin/pppd"), {u"30"_s});
+        QVERIFY(pppd.waitForStarted());
+        write(path("lock/LCK..ttyS9"), QByteArray::number(pppd.processId()) + '\n');
+        write(path("links.conf"), "[Dialer Modeemi]\nModem = " + path("ttyS9").toUtf8() + '\n');
+        LinuxDialUp dialUp({path("links.conf"), {}}, missing);
+        QVERIFY(dialUp.OpenLinks().value(0).contains(
+            u"pppd (prosessi %1) pitää linjaa"_s.arg(pppd.processId())));
+        pppd.kill();
+        pppd.waitForFinished();
+        QCOMPARE(dialUp.OpenLinks(), QStringList());
         QStringList days;
         for (int i = 0; i < 7; ++i)
             days << FinnishWeekday(QDate(2026, 12, 7).addDays(i));
