@@ -109,9 +109,10 @@ public:
                 if (at != line.size())
                     return error(QStringLiteral("arvon jälkeen on ylimääräistä tekstiä"));
             } else {
-                // Binary and number values go on over lines that end in a backslash.
+                // Binary and number values go on over lines that end in a backslash, each
+                // with more of the value.
                 for (QString part = line; part.endsWith(u'\\'); part = lines[m_line].trimmed()) {
-                    if (++m_line >= lines.size() - 1) {
+                    if (++m_line >= lines.size() - 1 || lines[m_line].trimmed().isEmpty()) {
                         m_line = valueLine;
                         return error(QStringLiteral("tiedosto on katkennut kesken arvon"));
                     }

@@ -21,6 +21,7 @@ namespace {
 const QString NothingWritten = QStringLiteral("Mitään ei tuotu.");
 const QString Markkaa = QStringLiteral(" markkaa");
 const QString PenniäText = QStringLiteral(" penniä");
+const QString Zero = QStringLiteral("0");
 
 const QStringList& ProgramSections() {
     static const QStringList sections = {Keys::Asetukset,  Keys::Tyyppi1, Keys::Tyyppi2,
@@ -99,11 +100,15 @@ QString Summary(const QString& file, const RegistryExport& found, int leftOut) {
                                       QStringLiteral("Arkisin2"), QStringLiteral("Arkisin3")}) {
             const QString whole = value(section, amount + QStringLiteral(" 1"));
             const QString tenths = value(section, amount + QStringLiteral(" 2"));
+            // Joined as the tariff in force joins them, a missing part read as the spinner's 0.
             if (!whole.isEmpty() || !tenths.isEmpty())
-                amounts << QStringLiteral("%1 %2,%3").arg(amount, whole, tenths);
+                amounts << QStringLiteral("%1 %2,%3")
+                               .arg(amount, whole.isEmpty() ? Zero : whole,
+                                    tenths.isEmpty() ? Zero : tenths);
         }
         lines << QStringLiteral("%1: %2").arg(
-            section, amounts.isEmpty() ? orNone({}) : amounts.join(u", ") + PenniäText);
+            section,
+            amounts.isEmpty() ? orNone({}) : amounts.join(QStringLiteral("; ")) + PenniäText);
     }
     if (found.phonebookIndex)
         lines << QStringLiteral("Ohitetaan \"Palveluntarjoaja 2\": se on Windowsin "
