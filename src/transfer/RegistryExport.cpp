@@ -54,6 +54,13 @@ bool IsRowKey(const QString& key) {
 // The quoted text starting at `at`, with \" and \\ unescaped; `at` is left after the closing
 // quote. Nothing when the quote is not closed on the line.
 std::optional<QString> Quoted(const QString& line, qsizetype& at) {
+    // Most texts hold neither: a long log is read in one copy per value.
+    const qsizetype end = line.indexOf(u'"', at + 1);
+    if (end > 0 && !QStringView(line).sliced(at + 1, end - at - 1).contains(u'\\')) {
+        const QString text = line.sliced(at + 1, end - at - 1);
+        at = end + 1;
+        return text;
+    }
     QString text;
     for (qsizetype i = at + 1; i < line.size(); ++i) {
         if (line[i] == u'"') {

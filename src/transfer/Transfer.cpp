@@ -12,6 +12,7 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QTextStream>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <unistd.h>
@@ -215,9 +216,13 @@ int ImportRegistryExport(const QString& file, bool yes, bool replace, const QStr
         else
             for (const QString& section : LogSections())
                 store->deleteSection(Keys::App, section);
-        for (auto section = found.sections.cbegin(); section != found.sections.cend(); ++section)
-            for (auto value = section->cbegin(); value != section->cend(); ++value)
-                store->save(Keys::App, section.key(), value.key(), value.value());
+        // In the order of the store's index: a long log then goes in without reading back pages.
+        for (auto section = found.sections.cbegin(); section != found.sections.cend(); ++section) {
+            QStringList keys = section->keys();
+            std::sort(keys.begin(), keys.end());
+            for (const QString& key : keys)
+                store->save(Keys::App, section.key(), key, section->value(key));
+        }
     }
     if (!failures.text().isEmpty())
         return fail(failures.text() + u' ' + NothingWritten);
