@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -53,6 +54,14 @@ double Milliseconds(const QElapsedTimer& timer) {
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
+// The processor time of the whole process, which other work on a shared machine disturbs less
+// than the wall clock.
+double ProcessorMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -85,20 +94,26 @@ int main(int argc, char** argv) {
         const int null = ::open("/dev/null", O_WRONLY);
         ::dup2(null, STDOUT_FILENO);
         QElapsedTimer timer;
+        double processor = ProcessorMilliseconds();
         timer.start();
         const int imported = ImportRegistryExport(file.fileName(), true, false, store, terminal);
-        const double importTime = Milliseconds(timer);
         SettingsStore::close();
+        const double importTime = Milliseconds(timer);
+        const double importProcessor = ProcessorMilliseconds() - processor;
+        processor = ProcessorMilliseconds();
         timer.restart();
         const int exported = ExportLogFile(name + QStringLiteral(".csv"), store, terminal);
         const double exportTime = Milliseconds(timer);
+        const double exportProcessor = ProcessorMilliseconds() - processor;
         std::fflush(stdout);
         ::dup2(saved, STDOUT_FILENO);
         ::close(null);
         ::close(saved);
-        std::printf("  %-36s import %7.1f ms: %s   export %7.1f ms: %s\n", qPrintable(header),
-                    importTime, imported == 0 && importTime <= 2000 ? "met" : "MISSED", exportTime,
-                    exported == 0 && exportTime <= 2000 ? "met" : "MISSED");
+        std::printf("  %-36s import %7.1f ms (processor %7.1f): %s   export %7.1f ms (processor "
+                    "%7.1f): %s\n",
+                    qPrintable(header), importTime, importProcessor,
+                    imported == 0 && importTime <= 2000 ? "met" : "MISSED", exportTime,
+                    exportProcessor, exported == 0 && exportTime <= 2000 ? "met" : "MISSED");
     }
     return 0;
 }
