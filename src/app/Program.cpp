@@ -4,6 +4,7 @@
 #include "common/FormRegistry.h"
 #include "common/Keys.h"
 #include "common/NumberText.h"
+#include "log/Form7.h"
 #include "platform/Platform.h"
 #include "settings/SettingsStore.h"
 
@@ -37,9 +38,8 @@ bool Readable(const CallJournal& journal) {
            ParseNumber(journal.totals[3]) && ParseNumber(journal.totals[4]);
 }
 
-// A call whose run ended without the meter's close (a crash, a power cut) is logged as the
-// close would have logged it, and its totals stored unless the close got that far. Says what
-// was done, for the user.
+} // namespace
+
 std::optional<QString> FinishInterruptedCall() {
     SettingsStore* store = SettingsStore::current();
     const std::optional<CallJournal> journal = store->journal();
@@ -51,10 +51,7 @@ std::optional<QString> FinishInterruptedCall() {
                               "lukea. Niitä ei kirjattu päiväkirjaan; ne on siirretty talteen "
                               "asetustiedoston tauluun journal_aside.");
     }
-    const QHash<QString, QString> dates = GetSection(Keys::App, Keys::Päivämäärä);
-    qint32 row = 0;
-    while (!dates.value(QString::number(row)).isEmpty())
-        ++row;
+    const qint32 row = LogLength(GetSection(Keys::App, Keys::Päivämäärä));
     {
         const SettingsTransaction transaction;
         if (!journal->totalsStored) {
@@ -73,8 +70,6 @@ std::optional<QString> FinishInterruptedCall() {
                           "kirjattu päiväkirjaan: kesto %1, hinta %2.")
         .arg(journal->duration, journal->price);
 }
-
-} // namespace
 
 bool StartProgram(const QString& storePath) {
     if (platform().singleInstance().anotherCopyRunning()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 class QApplication;
 
@@ -11,3 +12,8 @@ void ApplyProgramLook(QApplication& application);
 // opens the settings store, then loads and shows the start-up window. Returns false when the
 // program is to end at once.
 bool StartProgram(const QString& storePath);
+
+// A call whose run ended without the meter's close (a crash, a power cut) is logged as the
+// close would have logged it, and its totals stored unless the close got that far. Says what
+// was done, for the user. Runs on the open store.
+std::optional<QString> FinishInterruptedCall();

@@ -5,6 +5,7 @@
 #include "platform/LinuxDialUp.h"
 #include "platform/LinuxPlatform.h"
 #include "settings/SettingsStore.h"
+#include "transfer/Transfer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -83,6 +85,29 @@ void ReportMissingSounds(const QString& folder) {
     }
 }
 
+// An import asks in windows when there is a display to show them on, and in the terminal when
+// there is none; the export has nothing to ask.
+int RunTransfer(int& argc, char** argv, const TransferRequest& request, bool display) {
+    TerminalMessages terminal;
+    if (request.kind == TransferRequest::Kind::ExportLog) {
+        const QCoreApplication application(argc, argv);
+        return ExportLogFile(request.file, SettingsStore::defaultPath(), terminal);
+    }
+    std::unique_ptr<QCoreApplication> application =
+        display ? std::make_unique<QApplication>(argc, argv)
+                : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Orvalin"));
+    if (display)
+        ApplyProgramLook(static_cast<QApplication&>(*application));
+    LinuxPlatform linuxPlatform;
+    setPlatform(&linuxPlatform);
+    const int status = ImportRegistryExport(request.file, request.yes, request.replace,
+                                            SettingsStore::defaultPath(),
+                                            display ? linuxPlatform.messages() : terminal);
+    SettingsStore::close();
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -93,8 +118,21 @@ int main(int argc, char** argv) {
         std::fputs(qPrintable(*information), stdout);
         return 0;
     }
+    const TransferRequest transfer = RequestedTransfer(arguments);
+    if (!transfer.error.isEmpty()) {
+        std::fputs(qPrintable(transfer.error), stderr);
+        return 2;
+    }
     const bool x11 = qEnvironmentVariableIsSet("DISPLAY");
     const bool wayland = qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+    const QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
+    if (transfer.kind != TransferRequest::Kind::None) {
+        const bool display =
+            chosen.isEmpty() ? x11 || wayland : chosen != "offscreen" && chosen != "minimal";
+        if (display && chosen.isEmpty() && x11)
+            qputenv("QT_QPA_PLATFORM", "xcb");
+        return RunTransfer(argc, argv, transfer, display);
+    }
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
         if (!x11 && !wayland) {
             std::fputs("orvalin: ei näyttöä (DISPLAY tai WAYLAND_DISPLAY puuttuu): Orvalin "

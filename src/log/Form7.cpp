@@ -3,38 +3,42 @@
 #include "ListView.h"
 #include "common/FormRegistry.h"
 #include "common/Keys.h"
+#include "platform/Platform.h"
 #include "settings/SettingsStore.h"
+#include "transfer/Transfer.h"
 
+#include <QDir>
+#include <QFileDialog>
 #include <future>
 
-namespace {
+qint32 LogLength(const QHash<QString, QString>& dates) {
+    qint32 rows = 0;
+    while (!dates.value(QString::number(rows)).isEmpty())
+        ++rows;
+    return rows;
+}
 
-// The stored log up to the first row whose date is empty or missing, each item tagged with its
-// key. Three reads of whole sections rather than three reads per row.
+// Three reads of whole sections rather than three reads per row.
 QList<ListItem> ReadLog(const QString& path) {
     const QList<QHash<QString, QString>> sections =
         SettingsStore::readSections(path, Keys::App, {Keys::Päivämäärä, Keys::Kesto, Keys::Hinta});
-    const QHash<QString, QString>& dates = sections[0];
+    const qint32 rows = LogLength(sections[0]);
     QList<ListItem> items;
-    items.reserve(dates.size());
-    for (qint32 i = 0;; ++i) {
+    items.reserve(rows);
+    for (qint32 i = 0; i < rows; ++i) {
         const QString key = QString::number(i);
-        const QString date = dates.value(key);
-        if (date.isEmpty())
-            break;
-        items.append({{date, sections[1].value(key), sections[2].value(key)}, i});
+        items.append({{sections[0].value(key), sections[1].value(key), sections[2].value(key)}, i});
     }
     return items;
 }
-
-} // namespace
 
 Form7::Form7()
     : ListView1(new ListView(this)), Label1(new Label(QStringLiteral("Yhteyksiä:"), this)),
       Label2(new Label(QStringLiteral("0 kappaletta"), this)),
       Label3(new Label(QStringLiteral("Kustannukset:"), this)),
       Label4(new Label(QStringLiteral("0 markkaa"), this)),
-      Command1(new CommandButton(QStringLiteral("&Ok"), this)) {
+      Command1(new CommandButton(QStringLiteral("&Ok"), this)),
+      Command2(new CommandButton(QStringLiteral("&Tallenna..."), this)) {
     setWindowTitle(QStringLiteral("Yhteyksien Tarkastelu"));
     setClientSizeTwips(7680, 4560);
     place(ListView1, 120, 120, 7440, 3600);
@@ -44,8 +48,12 @@ Form7::Form7()
     place(Label3, 120, 4200, 1215, 255);
     place(Label4, 1380, 4200, 2880, 255);
     place(Command1, 6165, 4065, 1395, 375);
+    place(Command2, 4650, 4065, 1395, 375);
+    Command2->setToolTip(QStringLiteral("Tallentaa päiväkirjan CSV-tiedostoksi taulukkolaskentaa "
+                                        "varten"));
 
     connect(Command1, &QPushButton::clicked, this, &Form7::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form7::Command2_Click);
     connect(ListView1, &ListView::ColumnClick, this, &Form7::ListView1_ColumnClick);
 }
 
@@ -86,6 +94,22 @@ void Form7::Form_Unload() {
 
 void Form7::Command1_Click() {
     unload<Form7>();
+}
+
+void Form7::Command2_Click() {
+    QFileDialog dialog(this, QStringLiteral("Tallenna päiväkirja"),
+                       QDir::homePath() + QStringLiteral("/päiväkirja.csv"),
+                       QStringLiteral("CSV-tiedostot (*.csv)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    QList<ListItem> rows;
+    for (int i = 0; i < ListView1->count(); ++i)
+        rows.append(
+            ListItem{{ListView1->text(i, 0), ListView1->text(i, 1), ListView1->text(i, 2)}});
+    if (const std::optional<QString> problem = WriteLogCsv(dialog.selectedFiles().first(), rows))
+        platform().messages().show({*problem, Message::Icon::Critical});
 }
 
 void Form7::ListView1_ColumnClick(int column) {

@@ -369,6 +369,13 @@ void SettingsStore::deleteSection(const QString& application, const QString& sec
     write(*m_delete);
 }
 
+void SettingsStore::deleteApplication(const QString& application) {
+    QSqlQuery q(QSqlDatabase::database(m_connection));
+    q.prepare(QStringLiteral("DELETE FROM settings WHERE application = ?"));
+    q.addBindValue(application);
+    write(q);
+}
+
 QHash<QString, QString> SettingsStore::section(const QString& application,
                                                const QString& section) const {
     QHash<QString, QString> values;

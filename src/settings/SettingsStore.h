@@ -45,6 +45,8 @@ public:
     void save(const QString& application, const QString& section, const QString& key,
               const QString& value);
     void deleteSection(const QString& application, const QString& section);
+    // Every section of the application, for an import that replaces them all.
+    void deleteApplication(const QString& application);
     // Every key of a section with its value, read in one pass: for readers of long sections.
     QHash<QString, QString> section(const QString& application, const QString& section) const;
 

@@ -17,6 +17,12 @@ env -u DISPLAY "$installed" --help | grep -q -- "--version" || fail "--help does
 status=0
 error=$(QT_QPA_PLATFORM=offscreen "$installed" --ei-tällaista 2>&1 >/dev/null) || status=$?
 e2e_expect "unknown option" "$status: $(wc -l <<<"$error")" "2: 1"
+# The import without a display, answered by --yes, and the log back out as a spreadsheet reads it.
+printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\Orvalin\\P\xe4iv\xe4m\xe4\xe4r\xe4]\r\n"0"="1. tammikuuta 1999"\r\n\r\n[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\Orvalin\\Hinta]\r\n"0"="12,5 markkaa"\r\n' >"$E2E_DIR/w.reg"
+env -u DISPLAY "$installed" --import "$E2E_DIR/w.reg" --yes >/dev/null </dev/null || fail "--import"
+env -u DISPLAY "$installed" --export-log "$E2E_DIR/log.csv" >/dev/null || fail "--export-log"
+e2e_expect "the CSV" "$(python3 -c 'import csv,sys; print(list(csv.reader(open(sys.argv[1], encoding="utf-8-sig"), delimiter=";")))' "$E2E_DIR/log.csv")" \
+    "[['Päivämäärä', 'Kesto', 'Hinta (markkaa)'], ['1. tammikuuta 1999', '', '12,5']]"
 e2e_display
 ORVALIN="$installed"
 # Session restore starts the program with Qt's -session, which Qt takes.

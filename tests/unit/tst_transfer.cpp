@@ -1,0 +1,190 @@
+#include "WindowTest.h"
+#include "app/Form1.h"
+#include "common/FormRegistry.h"
+#include "common/Keys.h"
+#include "log/Form7.h"
+#include "log/ListView.h"
+#include "settings/SettingsStore.h"
+#include "tariffs/Form3.h"
+#include "transfer/Transfer.h"
+
+#include <QFileDialog>
+
+using namespace Qt::Literals::StringLiterals;
+
+// The import of the Windows program's registry export and the log's export as CSV. Moc loses its
+// way in a raw string with quotes: the tables write ' for each ".
+class TransferTest : public WindowTest {
+    Q_OBJECT
+private:
+    // Section;key;value as the Windows program leaves them; the last two are not taken.
+    static inline const QString Taken = uR"(Asetukset;Käyttäjä;Mäkelä 'M' \ € ä
+Asetukset;Tunnit;07|Asetukset;Minuutit;05|Asetukset;Sekunnit;09|Asetukset;Kustannukset 1;12345
+Asetukset;Kustannukset 2;123,45|Asetukset;Tyyppi;Tyyppi 1|Asetukset;Portti;7|Asetukset;Left;1e9
+Tyyppi 1;Puhelu 1;12|Tyyppi 1;Puhelu 2;5|Tyyppi 1;Arkisin3 1;3|Tyyppi 2;Arkisin1 2;4
+Päivämäärä;0;1. tammikuuta 1999|Kesto;0;00:42:17|Hinta;0;12,5 markkaa|Päivämäärä;1;2; b 'c'
+Kesto;1;01:00:00|Hinta;1;2 markkaa|Päivämäärä;2;3. maaliskuuta 1999|Hinta;2;0,99 markkaa
+Päivämäärä;4;aukon takana|Asetukset;Palveluntarjoaja 2;3)"_s;
+    static QStringList entries(QString table) {
+        return table.replace(u'\'', u'"').replace(u'\n', u'|').split(u'|');
+    }
+    static QString key(const QString& section) {
+        return uR"([HKEY_CURRENT_USER\Software\VB and VBA Program Settings\Orvalin\)"_s + section +
+               u']';
+    }
+    static QString quoted(QString text) {
+        return u'"' + text.replace(u"\\"_s, u"\\\\"_s).replace(u"\""_s, u"\\\""_s) + u'"';
+    }
+    // The file of the table in a format: "5.00" or "REGEDIT4" as the editor writes them, "utf8"
+    // a 5.00 file in another encoding; "cut" ends it in its last line, "odd" in its last letter.
+    QString regFile(const QString& format, const QStringList& table) {
+        QStringList lines = {u"[HKEY_CURRENT_USER\\Software\\Muu]"_s, u"\"a\"=dword:00000001"_s,
+                             u"\"b\"=hex:01,02,\\"_s, u"  03"_s};
+        for (const QString& entry : table) {
+            const QStringList f = entry.split(u';');
+            lines << key(f[0])
+                  << (f.size() < 3 ? f[1] : quoted(f[1]) + u'=' + quoted(f.mid(2).join(u';')));
+        }
+        const bool old = format.startsWith(u"REGEDIT4");
+        QString text = (old ? u"REGEDIT4"_s : u"Windows Registry Editor Version 5.00"_s) +
+                       u"\r\n\r\n"_s + lines.join(u"\r\n"_s) + u"\r\n\r\n"_s;
+        text.chop(format.contains(u"cut") ? 4 : 0);
+        QByteArray bytes = old ? QByteArray() : QByteArray("\xFF\xFE");
+        for (const QChar c : text)
+            bytes += old ? QByteArray(1, c == u'€' ? '\x80' : static_cast<char>(c.unicode()))
+                         : QByteArray(reinterpret_cast<const char*>(&c), 2);
+        QFile file(configFolder() + u"/vienti.reg"_s);
+        file.open(QIODevice::WriteOnly);
+        file.write(format == u"utf8" ? text.toUtf8() : bytes.chopped(format.contains(u"odd")));
+        return file.fileName();
+    }
+    QByteArray storeBytes() {
+        SettingsStore::close();
+        QFile file(storePath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    int import(const QString& format, const QStringList& table, bool yes, bool replace = false) {
+        return ImportRegistryExport(regFile(format, table), yes, replace, storePath(),
+                                    platform().messageBoxes);
+    }
+
+private slots:
+    // The format, what the store holds first and how the import is told; whatever the store
+    // held, a preference the file lacks stays only in a store without calls or totals.
+    void importComesThroughToTheWindows_data() {
+        rows({"5.00 preference --yes", "REGEDIT4 preference asked", "5.00 call --replace",
+              "REGEDIT4 totals answered", "5.00 journal answered"});
+    }
+    void importComesThroughToTheWindows() {
+        const QStringList r = row();
+        store(Keys::Asetukset, Keys::Odotetaan, u"30"_s);
+        store(r[1] == u"call" ? Keys::Päivämäärä : Keys::Asetukset,
+              r[1] == u"call" ? u"5"_s : Keys::Kustannukset2,
+              r[1] == u"preference" ? u""_s : u"1"_s);
+        if (r[1] == u"journal")
+            SaveCallJournal({u"5. toukokuuta 2000"_s,
+                             u"00:00:07"_s,
+                             u"1 markkaa"_s,
+                             {u"00"_s, u"00"_s, u"07"_s, u"100"_s, u"1"_s}});
+        platform().messageBoxes.answers = std::deque<Message::Answer>(3, Message::Answer::Yes);
+        QCOMPARE(import(r[0], entries(Taken), r[2] != u"asked", r[2] == u"--replace"), 0);
+        const QStringList texts = platform().messageBoxes.texts();
+        QCOMPARE(texts.filter(u"Korvataanko"_s).size() + texts.filter(u"kesto 00:00:07"_s).size(),
+                 qsizetype((r[2] == u"answered") + (r[1] == u"journal")));
+        for (const QString& line :
+             {u"\n  Tyyppi 1: 3 arvoa\n"_s, u"Yhteyksiä päiväkirjassa: 3"_s,
+              u"Kesto yhteensä: 07:05:09\n"_s, u"123,45 markkaa"_s,
+              u"\nTyyppi 1: Puhelu 12,5; Arkisin3 3,0 penniä\n"_s,
+              u"valinta.\nOhitetaan muiden ohjelmien arvoja: 2.\n"_s, u"pois: 1.\n\nTuodaanko"_s})
+            QVERIFY2(r[2] != u"asked" || texts[0].contains(line), qPrintable(line));
+        for (const QString& entry : entries(Taken)) {
+            const QStringList f = entry.split(u';');
+            const bool left = f[1] == u"4" || f[1] == u"Palveluntarjoaja 2";
+            QCOMPARE(stored(f[0], f[1]), left ? u"<absent>"_s : f.mid(2).join(u';'));
+        }
+        QCOMPARE(stored(Keys::Asetukset, Keys::Odotetaan) + stored(Keys::Päivämäärä, u"5"_s),
+                 r[1] == u"preference" ? u"30<absent>"_s : u"<absent><absent>"_s);
+        QCOMPARE(form<Form1>().Text2->text(), u"Mäkelä \"M\" \\ € ä"_s);
+        QCOMPARE(form<Form3>().Puhelu->text() + u'|' + form<Form3>().Arkisin3->text(),
+                 u"12,5|3,0"_s);
+        QStringList shown;
+        for (int i = 0; i < 9; ++i)
+            shown << form<Form7>().ListView1->text(i / 3, i % 3);
+        shown << form<Form7>().Label2->text() << form<Form7>().Label4->text();
+        QCOMPARE(shown.join(u'|'), u"1. tammikuuta 1999|00:42:17|12,5 "
+                                   u"markkaa|2; b \"c\"|01:00:00|2 markkaa|3. maaliskuuta 1999||"
+                                   u"0,99 markkaa|3 kappaletta|123,45 markkaa"_s);
+    }
+
+    // Format, answers (Y yes, N no; none: --yes), the message and the file's lines below the
+    // program's first section. The store holds a call and totals; it is left byte for byte.
+    void nothingWrittenLeavesTheStoreAsItWas_data() {
+        rows(uR"(utf8;;rivi 1: tiedosto ei ole;Asetukset;'Tunnit'='1'
+5.00 cut;;rivi 8: tiedosto on katkennut;Asetukset;[HKEY_CURRENT_USER\Muu]
+REGEDIT4 cut;;rivi 8: tiedosto on katkennut;Asetukset;Tunnit;1
+5.00 odd;;rivi 9: tiedosto on katkennut;Asetukset;Tunnit;1
+5.00;;rivi 8: arvo 'Tunnit' ei ole merkkijono;Asetukset;'Tunnit'=dword:0000000c
+5.00;;rivi 8: tiedosto on katkennut kesken arvon;Asetukset;'Tunnit'=hex(2):41,00,\
+5.00;;rivi 8: arvon lopusta puuttuu;Asetukset;'Tunnit'='1
+REGEDIT4;;rivi 8: rivi ei ole avain eikä arvo;Asetukset;Tunnit=1
+running;;Orvalin on käynnissä;Asetukset;Tunnit;1
+5.00;N;Mitään ei tuotu.;Asetukset;Tunnit;1
+5.00;YN;Mitään ei tuotu.;Asetukset;Tunnit;1)"_s);
+    }
+    void nothingWrittenLeavesTheStoreAsItWas() {
+        const QStringList r = cell("row").replace(u'\'', u'"').split(u';');
+        store(Keys::Asetukset, Keys::Tunnit, u"00"_s);
+        store(Keys::Päivämäärä, u"0"_s, u"1. tammikuuta 1999"_s);
+        const QByteArray before = storeBytes();
+        platform().instance.running = r[0] == u"running";
+        for (const QChar answer : r[1])
+            platform().messageBoxes.answers.push_back(answer == u'Y' ? Message::Answer::Yes
+                                                                     : Message::Answer::No);
+        QCOMPARE(import(r[0], {r.mid(3).join(u';')}, r[1].isEmpty()), 1);
+        QVERIFY2(platform().messageBoxes.texts().last().contains(r[2]),
+                 qPrintable(platform().messageBoxes.texts().last()));
+        QVERIFY(storeBytes() == before);
+    }
+
+    // The viewer saves its list in the order it shows, sorted by "Hinta" here, the terminal the
+    // stored log; each read back as a spreadsheet reads it.
+    void exportReadsBackAsTheLog_data() { rows({"viewer", "terminal"}); }
+    void exportReadsBackAsTheLog() {
+        QCOMPARE(import(u"5.00"_s, entries(Taken), true), 0);
+        const QString path = configFolder() + u"/päiväkirja.csv"_s;
+        if (row()[0] == u"viewer") {
+            form<Form7>().show();
+            form<Form7>().ListView1_ColumnClick(2);
+            clickOpeningModal(form<Form7>().Command2, [&path](QWidget* modal) {
+                qobject_cast<QFileDialog*>(modal)->selectFile(path);
+                static_cast<QDialog*>(modal)->accept();
+            });
+        } else {
+            QCOMPARE(ExportLogFile(path, storePath(), platform().messageBoxes), 0);
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+        // A field is quoted when it holds ";" or a quote, each quote in it doubled.
+        static const QRegularExpression field(u"(?:\"((?:[^\"]|\"\")*)\"|([^;\"\r]*))(;|\r\n)"_s);
+        QStringList csv = {{}};
+        for (const QRegularExpressionMatch& m :
+             field.globalMatch(QString::fromUtf8(bytes.mid(3)))) {
+            csv.last() += QString(m.captured(1) + m.captured(2)).replace(u"\"\""_s, u"\""_s);
+            if (m.captured(3) == u";")
+                csv.last() += u'|';
+            else
+                csv << QString();
+        }
+        QStringList expected = {u"Päivämäärä|Kesto|Hinta (markkaa)"_s,
+                                u"1. tammikuuta 1999|00:42:17|12,5"_s, u"2; b \"c\"|01:00:00|2"_s,
+                                u"3. maaliskuuta 1999||0,99"_s, u""_s};
+        if (row()[0] == u"viewer")
+            expected.move(3, 1);
+        QCOMPARE(csv, expected);
+    }
+};
+
+ORVALIN_TEST_MAIN(TransferTest)
+#include "tst_transfer.moc"
