@@ -51,6 +51,9 @@ Form7::Form7()
     place(Command2, 4650, 4065, 1395, 375);
     Command2->setToolTip(QStringLiteral("Tallentaa päiväkirjan CSV-tiedostoksi taulukkolaskentaa "
                                         "varten"));
+    // Tab goes from left to right: the save button stands before "Ok".
+    setTabOrder(ListView1, Command2);
+    setTabOrder(Command2, Command1);
 
     connect(Command1, &QPushButton::clicked, this, &Form7::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form7::Command2_Click);

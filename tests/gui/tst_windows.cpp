@@ -89,7 +89,7 @@ private slots:
              u"Palveluntarjoaja Määritä hinta|Com: 1|NOLLAA LASKURIT|Odotetaan:|Hinnat: Tyyppi 1|"
              u"Määritä hinnat|Näytä hinnat|Ok\n"
              u"Form5|Peruuta|Soiton vaiheet\nForm6|Palveluntarjoajan perimä maksu%1|Ok\n"
-             u"Form7|Yhteydet|Ok\n"
+             u"Form7|Yhteydet|Tallenna...|Ok\n"
              u"FrmTyyppi1|Arkisin 7-17 penniä / puhelu|penniä / puhelu%2|Arkisin 7-17%1|"
              u"Arkisin 7-17%1%2|Muina aikoina: penniä / 30 minuuttia|"
              u"Muina aikoina: penniä / 30 minuuttia%2|Muina aikoina, sen jälkeen%1|"
