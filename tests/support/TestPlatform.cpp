@@ -9,8 +9,6 @@ public:
     explicit ScriptedSerialPort(SerialPortState& state) : m_state(state) {}
     bool setPort(int number) override {
         m_state.calls << QStringLiteral("setPort %1").arg(number);
-        if (m_state.refuseSetPort)
-            return false;
         m_port = number;
         return true;
     }

@@ -52,7 +52,6 @@ public:
 // What the serial ports of a test see: the busy port numbers and every call made.
 struct SerialPortState {
     QSet<int> busy;
-    bool refuseSetPort = false;
     QStringList calls;
 };
 

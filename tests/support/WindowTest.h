@@ -43,12 +43,6 @@ private:
     std::unique_ptr<TestPlatform> m_platform;
 };
 
-// Declares the columns of a table that hold text.
-inline void textColumns(std::initializer_list<const char*> names) {
-    for (const char* name : names)
-        QTest::addColumn<QString>(name);
-}
-
 // The current row's cell in the named column.
 template <class T = QString> T cell(const char* column) {
     return *static_cast<T*>(QTest::qData(column, qMetaTypeId<T>()));
