@@ -12,7 +12,6 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSignalSpy>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -207,10 +206,8 @@ private slots:
             DeviceSerialPort serial([this](int) { return path("modem"); }, path("lock"));
             return serial.setPort(1) && serial.open() && serial.close();
         };
-        pid_t living = ::getppid(), gone = ::fork();
-        if (gone == 0)
-            ::_exit(0);
-        ::waitpid(gone, nullptr, 0);
+        // No process has a pid above the kernel's largest, 2^22.
+        const pid_t living = ::getppid(), gone = 99999999;
         const QHash<QString, QByteArray> locks = {
             {u"lock uucp"_s, QByteArray::number(living).rightJustified(10) + '\n'},
             {u"lock qt"_s, QByteArray::number(living) + "\nminicom\nkone\n"},
@@ -233,8 +230,7 @@ private slots:
             const qsizetype reported = progress.count();
             dialer.HangUp();
             QTest::qWait(300);
-            QCOMPARE(progress.count(), reported);
-            QCOMPARE(done.count(), 0);
+            QCOMPARE(progress.count() + done.count(), reported);
             QTRY_VERIFY(contents(path("received")).endsWith("\rATH\r"));
         } else {
             const QString states =
@@ -301,14 +297,11 @@ private slots:
         pppd.kill();
         pppd.waitForFinished();
         QCOMPARE(dialUp.OpenLinks(), QStringList());
-        QStringList days;
-        for (int i = 0; i < 7; ++i)
-            days << FinnishWeekday(QDate(2026, 12, 7).addDays(i));
-        QCOMPARE(days.join(u' '),
-                 u"maanantai tiistai keskiviikko torstai perjantai lauantai sunnuntai"_s);
-        QCOMPARE(FinnishHour(QDateTime(QDate(2026, 12, 8), QTime(7, 5))) + u' ' +
+        // The weekday stands alone, not in the date format's "sunnuntaina".
+        QCOMPARE(FinnishWeekday(QDate(2026, 12, 13)) + u' ' +
+                     FinnishHour(QDateTime(QDate(2026, 12, 8), QTime(7, 5))) + u' ' +
                      FinnishLongDate(QDate(2026, 12, 8)),
-                 u"07 8. joulukuuta 2026"_s);
+                 u"sunnuntai 07 8. joulukuuta 2026"_s);
     }
 };
 

@@ -40,8 +40,6 @@ class UnitTest : public QObject {
 private:
     QTemporaryDir m_dir;
     const bool m_zone = qputenv("TZ", "Europe/Helsinki");
-    qint64 m_now = 0;
-    QList<QTime> m_events;
 
     QString path() const { return m_dir.path() + u"/Orvalin/Orvalin.sqlite"_s; }
     static void save(const QString& key, const QString& value) {
@@ -71,22 +69,6 @@ private:
         return QString::number(
             *Type1MinuteCharge(m, c[1].toInt(), c[2] == u"1", {20, 300, 12.5, 5}));
     }
-
-    // An alarm on a clock the test moves, ringing every second.
-    void newAlarm(qint64 now) {
-        m_now = now;
-        m_events.clear();
-        m_alarm = std::make_unique<RealTimeAlarm>(nullptr, [this] { return m_now; });
-        connect(m_alarm.get(), &AlarmClock::Alarm, this, [this](int, QTime t) { m_events << t; });
-        m_alarm->setPattern(1, u"??:??:??"_s);
-    }
-    // Moves the clock on and lets the alarm deliver what is due, a number of times.
-    void deliver(qint64 milliseconds, int times = 1) {
-        m_now += milliseconds;
-        for (int i = 0; i < times; ++i)
-            m_alarm->deliverDue();
-    }
-    std::unique_ptr<RealTimeAlarm> m_alarm;
 
 private slots:
     void readsAndWritesNumberTextsWithTheDecimalComma() {
@@ -120,39 +102,51 @@ private slots:
     // once and makes up a minute of missed ones at most; after a longer gap, or a clock set back,
     // it carries on from the present ("!" when the last event is not the present second).
     void theClockDeliversEachSecondOnceAndMakesUpMissedOnes() {
-        newAlarm(1'700'000'000'500);
+        qint64 now = 0;
+        QList<QTime> events;
+        std::unique_ptr<RealTimeAlarm> alarm;
+        // An alarm on a clock the test moves, ringing every second.
+        const auto start = [&](qint64 at) {
+            now = at, events.clear();
+            alarm = std::make_unique<RealTimeAlarm>(nullptr, [&now] { return now; });
+            connect(alarm.get(), &AlarmClock::Alarm, this,
+                    [&events](int, QTime t) { events << t; });
+            alarm->setPattern(1, u"??:??:??"_s);
+        };
+        start(1'700'000'000'500);
         QStringList counts;
         for (const QString& step :
              u"0 1|500 2|999 1|3001 5|60000 100|3600000 2|-7200000 2"_s.split(u'|')) {
-            deliver(step.section(u' ', 0, 0).toLongLong(), step.section(u' ', 1).toInt());
-            const bool present = m_events.value(m_events.size() - 1) ==
-                                 QDateTime::fromSecsSinceEpoch(m_now / 1000).time();
-            counts << QString::number(m_events.size()) + (present ? u""_s : u"!"_s);
+            now += step.section(u' ', 0, 0).toLongLong();
+            for (int i = step.section(u' ', 1).toInt(); i > 0; --i)
+                alarm->deliverDue();
+            const bool present =
+                events.value(events.size() - 1) == QDateTime::fromSecsSinceEpoch(now / 1000).time();
+            counts << QString::number(events.size()) + (present ? u""_s : u"!"_s);
         }
         QCOMPARE(counts.join(u' '), u"0! 1 1 5 65 66 67"_s);
         // The events carry the local time, also as the clocks go forward or back (the run is in
         // Helsinki's time).
         QStringList delivered;
         for (const qint64 change : {1'774'746'000, 1'792'890'000}) {
-            newAlarm((change - 3) * 1000 + 500);
+            start((change - 3) * 1000 + 500);
             for (int i = 0; i < 4; ++i)
-                deliver(1000), delivered << m_events.last().toString(u"hh:mm:ss");
+                now += 1000, alarm->deliverDue(), delivered << events.last().toString(u"hh:mm:ss");
         }
         QCOMPARE(delivered.join(u' '), u"02:59:58 02:59:59 04:00:00 04:00:01 "
                                        u"03:59:58 03:59:59 03:00:00 03:00:01"_s);
-        m_alarm.reset();
     }
 
     // The meter's tick lets pending events run, and one of them may end the meter, which owns
     // its clock: the clock must not touch itself once its event has returned.
     void theClockSurvivesItsOwnerEndingInItsEvent() {
-        m_now = 1'700'000'000'500;
+        qint64 now = 1'700'000'000'500;
         auto* owner = new QObject;
-        auto* alarm = new RealTimeAlarm(owner, [this] { return m_now; });
+        auto* alarm = new RealTimeAlarm(owner, [&now] { return now; });
         int events = 0;
         connect(alarm, &AlarmClock::Alarm, owner, [&] { ++events, delete owner; });
         alarm->setPattern(1, u"??:??:??"_s);
-        m_now = 1'700'000'001'000;
+        now = 1'700'000'001'000;
         alarm->deliverDue();
         QCOMPARE(events, 1);
     }
