@@ -199,11 +199,10 @@ Tyyppi 1;Asetukset;Palveluntarjoaja;6;42;0;esc;6;42;6;;0,0|0,0|0,0|0,0|0)"_s);
         const QStringList logs = {Keys::Päivämäärä, Keys::Kesto, Keys::Hinta};
         for (const QString& log : logs)
             storeAll(log, {u"0"_s, u"1"_s}, log + u';' + log);
-        Form4& window = form<Form4>();
-        window.show();
+        form<Form4>().show();
         form<Form7>().ListView1->addItem(u"6. joulukuuta 2026"_s, u"00:10:00"_s, u"0 markkaa"_s);
         platform().messageBoxes.answers.push_back(yes ? Message::Answer::Yes : Message::Answer::No);
-        QTest::mouseClick(window.Command2, Qt::LeftButton);
+        QTest::mouseClick(form<Form4>().Command2, Qt::LeftButton);
         QCOMPARE(platform().messageBoxes.texts(),
                  QStringList{u"Haluatko varmasti nollata kaikki laskurit sekä päiväkirjan?"_s});
         QCOMPARE(platform().messageBoxes.shown.first().defaultButton, Message::Answer::No);
