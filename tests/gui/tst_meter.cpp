@@ -32,8 +32,9 @@ class MeterWindowTest : public WindowTest {
     Q_OBJECT
 private:
     // Starts the program as a run does, with the tariff type stored and the tariff and limits
-    // that the loaded windows publish. Port 1 stays busy, as a connection holds it.
-    MeterWindow& startProgram(const QString& setup = {}) {
+    // that the loaded windows publish, and shows the meter. Port 1 stays busy, as a connection
+    // holds it.
+    MeterWindow& openMeterOn(const QString& setup = {}) {
         const QString named = setup == u"T1"   ? u"p=50 a1=20 a2=300 a3=12,5 v=5"_s
                               : setup == u"T2" ? u"t=2 p=50 a1=12,5 a2=300 a3=99 v=5"_s
                                                : setup;
@@ -66,10 +67,8 @@ private:
                                   l.YhteydenHinta,  l.HinnatYhteensä};
         for (int i = 0; i < names.size(); ++i)
             boxes[i]->setText(s.value(names[i], u"0"_s));
-        return type == Keys::Tyyppi2 ? static_cast<MeterWindow&>(form<Form22>()) : form<Form2>();
-    }
-    MeterWindow& openMeterOn(const QString& setup = {}) {
-        MeterWindow& meter = startProgram(setup);
+        MeterWindow& meter =
+            type == Keys::Tyyppi2 ? static_cast<MeterWindow&>(form<Form22>()) : form<Form2>();
         meter.show();
         return meter;
     }
@@ -81,13 +80,12 @@ private:
         platform().clock.weekdayText = dayHour.section(u'/', 0, 0);
         platform().clock.hourText = dayHour.section(u'/', 1);
     }
-    // Puts the call's (or the total's) counters at "h:m:s" through their own reactions, minutes
-    // first, so that putting them there meets no limit on the way.
-    static void setCounters(const MeterWindow& m, const QString& hms, bool total = false) {
-        Label* const c[] = {m.KestoTunnit,    m.KestoMinuutit,    m.KestoSekunnit,
-                            m.YhteensäTunnit, m.YhteensäMinuutit, m.YhteensäSekunnit};
+    // Puts the call's counters at "h:m:s" through their own reactions, minutes first, so that
+    // putting them there meets no limit on the way.
+    static void setCounters(const MeterWindow& m, const QString& hms) {
+        Label* const c[] = {m.KestoTunnit, m.KestoMinuutit, m.KestoSekunnit};
         for (int i : {1, 0, 2})
-            c[i + (total ? 3 : 0)]->setText(hms.section(u':', i, i));
+            c[i]->setText(hms.section(u':', i, i));
     }
     // The alarms that blink, by the number of their timer, and "S" when the sound repeats; "-"
     // for none.
@@ -123,23 +121,6 @@ private:
             return stored(QList{Keys::Päivämäärä, Keys::Kesto, Keys::Hinta}[c], QString::number(i));
         });
     }
-    static void clickHeader(const ListView* list, int column) {
-        const QHeaderView* h = list->header();
-        QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
-                          QPoint(h->sectionViewportPosition(column) + h->sectionSize(column) / 2,
-                                 h->height() / 2));
-    }
-    // Five calls, and the five in the order of their keys, e.g. "31042".
-    static inline const QString Five =
-        u"0|5. maaliskuuta 2024|00:10:00|2 markkaa;1|12. tammikuuta 2024|100:00:00|10 markkaa;"
-        u"2|30. joulukuuta 2023|10:00:00|2,5 markkaa;3|1. helmikuuta 2024||;"
-        u"4|12. tammikuuta 2024|01:00:05|2 markkaa"_s;
-    static QString fiveInOrder(const QString& keys) {
-        QStringList ordered;
-        for (QChar key : keys)
-            ordered << Five.split(u';')[key.digitValue()].section(u'|', 1);
-        return ordered.join(u';');
-    }
     // The journal of the running call, "duration|price|totals|totals stored", or "-".
     static QString journalled() {
         const std::optional<CallJournal> j = SettingsStore::current()->journal();
@@ -163,36 +144,30 @@ private slots:
         QCOMPARE(u"%1,%2"_s.arg(m.x()).arg(m.y()), r[2]);
     }
 
-    // "before after": both durations carry at 60, up to the end of the count.
-    void carriesIntoTheNextUnit_data() {
-        rows({"00:00:08 00:00:09", "00:00:59 00:01:00", "00:59:59 01:00:00", "9:59:59 10:00:00",
-              "999:59:59 00:00:00"});
+    // "stored duration|call|call and total after a tick|stored penni|stored markka|shown cost",
+    // on a Saturday so that no call is charged at the opening. The total starts from the stored
+    // one where it is a count; both durations carry at 60, up to the end of the count.
+    void restoresTheTotalsAsStoredAndCarries_data() {
+        rows(u"00:00:08|00:00:08|00:00:09 00:00:09|||0 markkaa\n"
+             u"00:00:59|00:00:59|00:01:00 00:01:00|||0 markkaa\n"
+             u"00:59:59|00:59:59|01:00:00 01:00:00|||0 markkaa\n"
+             u"9:59:59|9:59:59|10:00:00 10:00:00|||0 markkaa\n"
+             u"999:59:59|999:59:59|00:00:00 00:00:00|||0 markkaa\n"
+             u"12:59:59|00:00:00|00:00:01 13:00:00|1200|12|12 markkaa\n"
+             u"00:00:75|00:00:00|00:00:01 00:00:76|1234,5|12,34|12,34 markkaa\n"
+             u"::|00:00:00|00:00:01 00:00:01|||0 markkaa\n"
+             u"viisi:-3:1,5|00:00:00|00:00:01 00:00:01|paljon|x|0 markkaa"_s);
     }
-    void carriesIntoTheNextUnit() {
-        const QStringList r = row();
-        MeterWindow& m = openMeterOn();
-        setCounters(m, r[0]);
-        setCounters(m, r[0], true);
-        tick();
-        QCOMPARE(m.Kesto->text() + u' ' + m.Yhteensä->text(), r[1] + u' ' + r[1]);
-    }
-
-    // "stored duration|total after a tick|stored penni|stored markka|shown cost", on a Saturday
-    // so that no call is charged at the opening.
-    void restoresTheTotalsAsStored_data() {
-        rows({"12:59:59|13:00:00|1200|12|12 markkaa",
-              "00:00:75|00:00:76|1234,5|12,34|12,34 markkaa", "::|00:00:01|||0 markkaa",
-              "viisi:-3:1,5|00:00:01|paljon|x|0 markkaa"});
-    }
-    void restoresTheTotalsAsStored() {
+    void restoresTheTotalsAsStoredAndCarries() {
         const QStringList r = row(u'|');
-        store(Keys::Asetukset, Keys::Kustannukset2, r[3]);
+        store(Keys::Asetukset, Keys::Kustannukset2, r[4]);
         setClock(u"lauantai/10"_s);
-        MeterWindow& m = openMeterOn(u"T=%1 P=%2"_s.arg(r[0], r[2]));
-        QCOMPARE(m.KustannuksetYhteensä->text(), r[4]);
+        MeterWindow& m = openMeterOn(u"T=%1 P=%2"_s.arg(r[0], r[3]));
+        setCounters(m, r[1]);
+        QCOMPARE(m.KustannuksetYhteensä->text(), r[5]);
         tick();
-        QCOMPARE(m.Yhteensä->text() + u'|' + m.Kustannukset1->text(),
-                 r[1] + u'|' + NumberToText(NumberFromText(r[2])));
+        QCOMPARE(m.Kesto->text() + u' ' + m.Yhteensä->text() + u'|' + m.Kustannukset1->text(),
+                 r[2] + u'|' + NumberToText(NumberFromText(r[3])));
     }
 
     // "setup|weekday/hour|stored total|steps|markka|unknown days". A step is "N=penni", N ticks
@@ -296,7 +271,7 @@ private slots:
         QCOMPARE(platform().sounds.played, QStringList{platform().env.folder + u"/hälytys.wav"_s});
     }
 
-    // "setup|steps|raised at the load and after each step". A step is "cH:M:S", the call's
+    // "setup|steps|raised at the opening and after each step". A step is "cH:M:S", the call's
     // counters put there, "kX" a click on the caption or value X, or N ticks. The call's
     // duration limit is met by the counters' very texts; type 1 checks the total unit by unit
     // already at the load, type 2 only at a click on the total. The price limits are met by the
@@ -317,9 +292,8 @@ private slots:
     }
     void raisesItsAlarmsAtTheirLimits() {
         const QStringList r = row(u'|');
-        MeterWindow& m = startProgram(r[0]);
+        MeterWindow& m = openMeterOn(r[0]);
         QStringList seen{raised(m)};
-        m.show();
         const QHash<QString, QWidget*> captions{
             {u"3"_s, m.Label3}, {u"5"_s, m.Label5}, {u"7"_s, m.Label7}, {u"Y"_s, m.Yhteensä}};
         for (const QString& step : r[1].split(u' ', Qt::SkipEmptyParts)) {
@@ -385,51 +359,53 @@ private slots:
         QCOMPARE(storedRows(5), before);
     }
 
-    // "clicks order", as text: dates not as dates, "10" before "2", empty first; a second click
-    // keeps the order, equal texts keep the order they had.
-    void sortsByTheClickedColumnAsText_data() {
-        rows({"0 31420", "2 31042", "1 30421", "22 31042", "10 34120"});
+    // "clicks order how": the viewer, opened with "&Päiväkirja", modally, sorts by the clicked
+    // column as text: dates not as dates, "10" before "2", empty first; a second click keeps the
+    // order, equal texts keep the order they had. The order is by key of five stored calls and
+    // the closing meter's two rows, 5 and 6, which go to their place in the sorted list, after
+    // the rows equal to them. An old row beyond a gap is never read, so never rewritten.
+    void closingStoresTheListInItsShownOrder_data() {
+        rows({"0 3142056 Ok", "2 3610452 Esc", "1 3605421 Ok", "22 3610452 Ok", "10 3412056 Esc"});
     }
-    void sortsByTheClickedColumnAsText() {
-        storeRows(Five);
-        Form7& viewer = form<Form7>();
-        viewer.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
-        const QStringList r = row();
-        for (QChar column : r[0])
-            clickHeader(viewer.ListView1, column.digitValue());
-        QCOMPARE(shownRows(viewer), fiveInOrder(r[1]));
-        QVERIFY(!viewer.ListView1->header()->isSortIndicatorShown());
-    }
-
-    // The meter's rows go to their place in the sorted list, after the rows equal to them. An
-    // old row beyond a gap is never read, so never rewritten.
-    void closingStoresTheListInItsShownOrder_data() { rows({"Ok", "Esc"}); }
     void closingStoresTheListInItsShownOrder() {
-        storeRows(Five + u";8|1. tammikuuta 1999|00:00:01|0,1 markkaa"_s);
-        // The viewer opened with "&Päiväkirja", modally.
+        const QStringList r = row();
+        const QStringList calls =
+            u"5. maaliskuuta 2024|00:10:00|2 markkaa;12. tammikuuta 2024|100:00:00|10 markkaa;"
+            u"30. joulukuuta 2023|10:00:00|2,5 markkaa;1. helmikuuta 2024||;"
+            u"12. tammikuuta 2024|01:00:05|2 markkaa;%1|00:20:00|2 markkaa;%1||"_s
+                .arg(platform().clock.longDateText)
+                .split(u';');
+        for (int i = 0; i < 5; ++i)
+            storeRows(QString::number(i) + u'|' + calls[i]);
+        storeRows(u"8|1. tammikuuta 1999|00:00:01|0,1 markkaa"_s);
         form<Form1>().show();
         QVERIFY(QTest::qWaitForWindowActive(&form<Form1>()));
         clickOpeningModal(form<Form1>().Command4, [&](QWidget* shown) {
             Form7* const viewer = qobject_cast<Form7*>(shown);
             QVERIFY(viewer && QTest::qWaitForWindowActive(viewer));
-            clickHeader(viewer->ListView1, 2);
+            const QHeaderView* h = viewer->ListView1->header();
+            for (QChar column : r[0]) {
+                const int c = column.digitValue();
+                QTest::mouseClick(
+                    h->viewport(), Qt::LeftButton, {},
+                    QPoint(h->sectionViewportPosition(c) + h->sectionSize(c) / 2, h->height() / 2));
+            }
+            QVERIFY(!h->isSortIndicatorShown());
             // What a closing meter does first: the call's row goes into the viewer's list.
-            viewer->ListView1->addItem(platform().clock.longDateText, u"00:20:00"_s,
-                                       u"2 markkaa"_s);
-            viewer->ListView1->addItem(platform().clock.longDateText, QString(), QString());
-            if (row()[0] == u"Esc")
+            for (int i : {5, 6})
+                viewer->ListView1->addItem(calls[i].section(u'|', 0, 0),
+                                           calls[i].section(u'|', 1, 1), calls[i].section(u'|', 2));
+            if (r[2] == u"Esc")
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
             else
                 QTest::mouseClick(viewer->Command1, Qt::LeftButton);
         });
         QVERIFY(!FormRegistry::instance().loaded<Form7>());
-        QStringList sorted = fiveInOrder(u"31042"_s).split(u';');
-        sorted.insert(1, platform().clock.longDateText + u"||"_s);
-        sorted.insert(5, platform().clock.longDateText + u"|00:20:00|2 markkaa"_s);
-        QCOMPARE(storedRows(8),
-                 sorted.join(u';') +
-                     u";<absent>|<absent>|<absent>;1. tammikuuta 1999|00:00:01|0,1 markkaa"_s);
+        QStringList sorted;
+        for (QChar key : r[1])
+            sorted << calls[key.digitValue()];
+        QCOMPARE(storedRows(8), sorted.join(u';') + u";<absent>|<absent>|<absent>;"
+                                                    u"1. tammikuuta 1999|00:00:01|0,1 markkaa"_s);
         QCOMPARE(shownRows(form<Form7>()), sorted.join(u';'));
     }
 
