@@ -190,7 +190,7 @@ private slots:
         modem.start(u"python3"_s, {QStringLiteral(ORVALIN_TEST_SUPPORT "/fake_modem.py"),
                                    path("modem"), path("received"), r[0]});
         const auto stop = qScopeGuard([&] { modem.terminate(), modem.waitForFinished(); });
-        QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(path("modem")); }, 2000));
+        QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(path("modem")); }, 5000));
         qputenv("FAKE_PPPD_SCENARIO", r[2].toUtf8());
         qputenv("FAKE_PPPD_RECORD", QFile::encodeName(path("pppd")));
         ModemDialUp dialer(
