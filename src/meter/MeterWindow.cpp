@@ -335,18 +335,17 @@ void MeterWindow::Form_QueryUnload() {
                                     .icon = Message::Icon::Information,
                                     .systemModal = true});
 
+    // The log row and the end of the journal land together. The viewer writes the row as it
+    // unloads, which the start-up window's unload already does.
+    const SettingsTransaction transaction;
     unload<Form1>();
     FormRegistry::instance().unload(this);
     unload<Form3>();
     unload<Form4>();
     unload<Form5>();
     unload<Form6>();
-    {
-        // The log row and the end of the journal land together.
-        const SettingsTransaction transaction;
-        unload<Form7>();
-        ClearCallJournal();
-    }
+    unload<Form7>();
+    ClearCallJournal();
 }
 
 CallJournal MeterWindow::Journal() const {

@@ -442,9 +442,13 @@ void SettingsStore::commitTransaction() {
     sqlite3* handle = sqlite3_db_handle(m_save);
     if (m_transactionFailed)
         m_transactionFailed = false;
-    else if (sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+    else if (sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
         failed(QString::fromUtf8(sqlite3_errmsg(handle)));
-    else
+        // A commit that fails on a full disk may leave the transaction open, and the next
+        // writes would then join it.
+        if (!sqlite3_get_autocommit(handle))
+            sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
+    } else
         m_failing = false;
 }
 

@@ -96,6 +96,26 @@ e2e_until 5 "the viewer did not close" e2e_hidden "Yhteyksien Tarkastelu"
 e2e_expect "the log after the viewer" "$(log_rows)" "$before"
 kill -0 "$first" || fail "the first copy ended"
 kill "$first"
+e2e_wait_exit "$first"
+
+# A full disk (a limit on the size of the files the program writes stands in for it): the meter
+# says so once and counts on, and whatever its close could not write the next start finishes, so
+# that the call is logged once.
+logged=$(log_rows | grep -c "^Kesto|")
+e2e_start bash -c "trap '' XFSZ; ulimit -f $(($(stat -c %s "$STORE") / 512 + 16)); exec \"\$0\""
+meter=$(meter_dial)
+message=$(e2e_wait_window Orvalin 40 "$meter")
+sleep 3
+e2e_expect "windows while the disk is full" "$(e2e_visible Orvalin | wc -l)" 2
+e2e_keys "$message" Return
+kill -TERM "$ORVALIN_PID"
+e2e_wait_exit "$ORVALIN_PID" 15
+e2e_start
+e2e_wait_window "Orvalin 1.0" 40 >/dev/null
+recovered=$(e2e_window Orvalin 0) && e2e_keys "$recovered" Return
+kill -TERM "$ORVALIN_PID"
+e2e_wait_exit "$ORVALIN_PID"
+e2e_expect "calls logged after a full disk" "$(log_rows | grep -c "^Kesto|")" $((logged + 1))
 
 # A termination signal ends the program while the start-up message about a bad phonebook line is
 # up, at once (within a second, but a sanitizer's build on a busy machine takes longer to end).

@@ -435,6 +435,21 @@ private slots:
         QCOMPARE(platform().messageBoxes.shown.size(), 1);
     }
 
+    // A close whose last write fails (a trigger refuses the journal's end, as a full disk would)
+    // leaves the log row out with it: the next start logs the call once.
+    void aCloseThatCannotEndTheJournalLeavesTheCallToTheNextStart() {
+        MeterWindow& meter = openMeterOn(u"T1"_s);
+        tick(3);
+        QSqlQuery store(QSqlDatabase::database(u"orvalin-store"_s));
+        QVERIFY(store.exec(u"CREATE TRIGGER refuse BEFORE DELETE ON journal "
+                           u"BEGIN SELECT RAISE(ABORT, 'levy on täynnä'); END"_s));
+        meter.close();
+        QVERIFY(store.exec(u"DROP TRIGGER refuse"_s));
+        QVERIFY(StartProgram(storePath()));
+        QCOMPARE(storedRows(1),
+                 u"6. joulukuuta 2026|00:00:03|0,75 markkaa;<absent>|<absent>|<absent>"_s);
+    }
+
     // "totals-stored duration minutes": a call whose run ended without the meter's close is
     // logged at the next start, once, and its totals stored unless the journal says they are.
     void anInterruptedCallIsLoggedAtTheNextStart_data() {
