@@ -12,6 +12,23 @@
 
 namespace {
 
+// Why a write failed, in the user's words where SQLite's code says it plainly.
+QString FinnishReason(int code, const QString& text) {
+    switch (code & 0xff) {
+    case SQLITE_FULL:
+        return QStringLiteral("levy on täynnä");
+    case SQLITE_READONLY:
+        return QStringLiteral("siihen ei saa kirjoittaa");
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("toinen ohjelma on lukinnut sen");
+    case SQLITE_IOERR:
+        return QStringLiteral("levyvirhe: ") + text;
+    default:
+        return text;
+    }
+}
+
 constexpr int SchemaVersion = 1;
 std::unique_ptr<SettingsStore> g_current;
 std::function<void(const QString&)> g_failureHandler;
@@ -268,6 +285,8 @@ bool SettingsStore::writable() {
 // out: a record is stored whole or not at all. The user hears of it once, until a write
 // succeeds again; the program goes on and writes again when it next has something to store.
 void SettingsStore::failed(const QString& reason) {
+    // Read before the rollback below, which sets its own code.
+    const int code = sqlite3_extended_errcode(sqlite3_db_handle(m_save));
     std::fprintf(stderr, "orvalin: settings store %s: %s\n", qPrintable(m_path),
                  qPrintable(reason));
     if (m_transactionDepth > 0 && !m_transactionFailed) {
@@ -275,10 +294,10 @@ void SettingsStore::failed(const QString& reason) {
         m_transactionFailed = true;
     }
     if (!m_failing && g_failureHandler)
-        g_failureHandler(QStringLiteral("Asetustiedostoon %1 ei voi nyt kirjoittaa (%2). Ohjelma "
-                                        "jatkaa ja yrittää uudelleen, kun sillä on seuraavan "
-                                        "kerran tallennettavaa.")
-                             .arg(QDir::toNativeSeparators(m_path), reason));
+        g_failureHandler(
+            QStringLiteral("Asetustiedostoon %1 ei voi nyt kirjoittaa (%2). Ohjelma jatkaa ja "
+                           "yrittää uudelleen, kun sillä on seuraavan kerran tallennettavaa.")
+                .arg(QDir::toNativeSeparators(m_path), FinnishReason(code, reason)));
     m_failing = true;
 }
 

@@ -425,8 +425,10 @@ private slots:
             QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
             QTest::qWait(10);
             QCOMPARE(meter.Kesto->text() + journalled(), u"00:00:03-"_s);
-            QVERIFY(platform().messageBoxes.texts().size() == 1 &&
-                    platform().messageBoxes.texts()[0].contains(storePath()));
+            QVERIFY(
+                platform().messageBoxes.texts().size() == 1 &&
+                platform().messageBoxes.texts()[0].contains(
+                    storePath() + u" ei voi nyt kirjoittaa (toinen ohjelma on lukinnut sen)"_s));
             QSqlQuery(other).exec(u"ROLLBACK"_s);
         }
         QSqlDatabase::removeDatabase(u"other"_s);
