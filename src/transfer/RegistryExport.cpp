@@ -152,6 +152,9 @@ private:
         m_inKey = true;
         m_inProgram = match.hasMatch();
         m_section = m_inProgram ? Canonical(match.captured(2), ProgramKeys().keys()) : QString();
+        // Looked up once per key, not once per value: a long log has 300 000 values.
+        m_keys = ProgramKeys().value(m_section);
+        m_values = nullptr;
     }
 
     void take(const QString& name, const QString& value) {
@@ -160,18 +163,22 @@ private:
             m_export.phonebookIndex = true;
             return;
         }
-        const QStringList& keys = ProgramKeys().value(m_section);
-        const QString key = keys.isEmpty() && IsRowKey(name) ? name : Canonical(name, keys);
-        if (m_section.isEmpty() || key.isEmpty())
+        const QString key = m_keys.isEmpty() && IsRowKey(name) ? name : Canonical(name, m_keys);
+        if (m_section.isEmpty() || key.isEmpty()) {
             ++m_export.unknown;
-        else
-            m_export.sections[m_section].insert(key, value);
+            return;
+        }
+        if (!m_values)
+            m_values = &m_export.sections[m_section];
+        m_values->insert(key, value);
     }
 
     int m_line = 0;
     bool m_inKey = false;
     bool m_inProgram = false;
     QString m_section;
+    QStringList m_keys;
+    QHash<QString, QString>* m_values = nullptr;
 };
 
 } // namespace
