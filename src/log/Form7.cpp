@@ -68,10 +68,9 @@ void Form7::Form_Load() {
     // A log of years of calls takes a while to read, and the start-up window need not wait for
     // it: the rows are read on another thread, and any use of the list waits for them.
     const QString path = SettingsStore::current() ? SettingsStore::current()->path() : QString();
-    ListView1->addItemsLater(
-        std::async(std::launch::async, [path] { return ReadLog(path); }), [this] {
-            Label2->setText(QString::number(ListView1->count()) + QStringLiteral(" kappaletta"));
-        });
+    ListView1->addItemsLater(ReadInBackground([path] { return ReadLog(path); }), [this] {
+        Label2->setText(QString::number(ListView1->count()) + QStringLiteral(" kappaletta"));
+    });
     const QString total = GetSetting(Keys::App, Keys::Asetukset, Keys::Kustannukset2, {});
     if (!total.isEmpty())
         Label4->setText(total + QStringLiteral(" markkaa"));

@@ -7,8 +7,11 @@
 #include <QSqlError>
 #include <QStandardPaths>
 #include <QThread>
+#include <chrono>
 #include <cstdio>
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -207,8 +210,13 @@ std::optional<QString> SettingsStore::open(const QString& path) {
         }
         g_current.reset(new SettingsStore(path, connection, save));
     }
-    g_current->m_check = std::async(std::launch::async, [path] { return Whole(path); });
+    g_current->m_check = ReadInBackground([path] { return Whole(path); });
     return std::nullopt;
+}
+
+void LowerThreadPriority() {
+    // A thread's nice value is its own on Linux.
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
 }
 
 void SettingsStore::close() {
@@ -367,6 +375,11 @@ QString SettingsStore::get(const QString& application, const QString& section, c
 
 void SettingsStore::save(const QString& application, const QString& section, const QString& key,
                          const QString& value) {
+    // While the full check runs, a value equal to the stored one is left alone rather than
+    // waited for: each start writes back values it has just read.
+    if (m_check.valid() && m_check.wait_for(std::chrono::seconds(0)) != std::future_status::ready &&
+        get(application, section, key, {}) == value)
+        return;
     bindText(m_save, 1, application);
     bindText(m_save, 2, section);
     bindText(m_save, 3, key);

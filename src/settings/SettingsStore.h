@@ -102,6 +102,17 @@ private:
     bool m_damaged = false;
 };
 
+// Lowers the calling thread's priority below the user interface's.
+void LowerThreadPriority();
+// Runs a read of the store on a thread of its own, behind the windows: on a busy processor the
+// windows, which the user waits for, come first.
+template <class Read> auto ReadInBackground(Read read) {
+    return std::async(std::launch::async, [read = std::move(read)] {
+        LowerThreadPriority();
+        return read();
+    });
+}
+
 // Writes made while one exists are committed together when the last one ends.
 class SettingsTransaction {
 public:
