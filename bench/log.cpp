@@ -5,6 +5,7 @@
 //
 // Usage: bench_log [calls] [folder]   (defaults: 100000, a new folder under the current one)
 
+#include "Processor.h"
 #include "common/FormRegistry.h"
 #include "common/Keys.h"
 #include "log/Form7.h"
@@ -55,12 +56,6 @@ void storeCalls(int calls) {
     }
 }
 
-double processorMilliseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
 // The wall-clock times of a step, and the processor times, which other work on a shared machine
 // disturbs less.
 struct Timings {
@@ -69,11 +64,11 @@ struct Timings {
 
     void measure(const std::function<void()>& step) {
         QElapsedTimer timer;
-        const double start = processorMilliseconds();
+        const double start = ProcessorMilliseconds(CLOCK_THREAD_CPUTIME_ID);
         timer.start();
         step();
         wall << static_cast<double>(timer.nsecsElapsed()) / 1e6;
-        processor << processorMilliseconds() - start;
+        processor << ProcessorMilliseconds(CLOCK_THREAD_CPUTIME_ID) - start;
     }
 };
 

@@ -6,6 +6,7 @@
 // Usage: bench_store [writes] [folder]   (defaults: 2000, a new folder under the current one; the
 // folder should be on the disk that holds ~/.config, since the figures are mostly its flushes)
 
+#include "Processor.h"
 #include "common/Keys.h"
 #include "settings/SettingsStore.h"
 
@@ -19,13 +20,6 @@
 #include <ctime>
 
 namespace {
-
-// User and system time of this process, the kernel's work for the flushes included.
-double processorSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
 
 double percentile(const QList<double>& sorted, double fraction) {
     const auto at = static_cast<qsizetype>(fraction * static_cast<double>(sorted.size() - 1));
@@ -54,14 +48,14 @@ void timeWrites(const char* what, int writes, void (*write)(int)) {
         write(i);
     QList<double> times;
     times.reserve(writes);
-    const double processorBefore = processorSeconds();
+    const double processorBefore = ProcessorMilliseconds();
     for (int i = 0; i < writes; ++i) {
         QElapsedTimer timer;
         timer.start();
         write(i);
         times << static_cast<double>(timer.nsecsElapsed()) / 1e6;
     }
-    const double processor = (processorSeconds() - processorBefore) / writes;
+    const double processor = (ProcessorMilliseconds() - processorBefore) / 1e3 / writes;
     std::sort(times.begin(), times.end());
     const double p99 = percentile(times, 0.99);
     std::printf("  %-34s p50 %6.3f ms   p90 %6.3f ms   p99 %6.3f ms   max %7.3f ms   goal p99 <= "

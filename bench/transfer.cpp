@@ -6,6 +6,7 @@
 
 #include "transfer/Transfer.h"
 
+#include "Processor.h"
 #include "common/Keys.h"
 #include "platform/LinuxPlatform.h"
 #include "settings/SettingsStore.h"
@@ -52,14 +53,6 @@ QByteArray Encoded(const QString& text, bool unicode) {
 
 double Milliseconds(const QElapsedTimer& timer) {
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
-}
-
-// The processor time of the whole process, which other work on a shared machine disturbs less
-// than the wall clock.
-double ProcessorMilliseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
 } // namespace
