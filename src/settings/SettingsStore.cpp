@@ -1,5 +1,6 @@
 #include "SettingsStore.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -71,10 +72,11 @@ bool Whole(const QString& path) {
 }
 
 // Looks at an existing file without writing to it: is it a store of ours, or an empty database?
-// Returns the message for a file that is neither. The quick check sees damaged pages, not an
-// index that disagrees with its table; the full check of a store of our own runs beside the
-// start-up. A store without the journal's tables is checked in full here, before opening it adds
-// them.
+// Returns the message for a file that is neither. Reading the list of tables already fails on a
+// file that is no database. A store of our own is checked in full beside the start-up, which that
+// check would otherwise wait for: with a long log even SQLite's quick check of every page takes
+// longer than the rest of the start. A store without the journal's tables is checked in full
+// here, before opening it adds them.
 std::optional<QString> inspect(const QString& path) {
     const QString connection = QStringLiteral("orvalin-inspect");
     std::optional<QString> problem;
@@ -86,28 +88,22 @@ std::optional<QString> inspect(const QString& path) {
             problem = unreadableMessage(path);
         } else {
             QSqlQuery q(db);
-            if (!q.exec(QStringLiteral("PRAGMA quick_check")) || !q.next() ||
-                q.value(0).toString() != QStringLiteral("ok")) {
-                problem = damagedMessage(path);
-            } else {
-                QStringList tables;
+            QStringList tables;
+            const bool listed =
                 q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
-                while (q.next())
-                    tables << q.value(0).toString();
-                if (!tables.isEmpty()) {
-                    const bool ours = tables.contains(QStringLiteral("settings")) &&
-                                      tables.contains(QStringLiteral("meta")) &&
-                                      q.exec(QStringLiteral("SELECT value FROM meta WHERE key = "
-                                                            "'schema_version'")) &&
-                                      q.next() && q.value(0).toInt() == SchemaVersion &&
-                                      q.exec(QStringLiteral("SELECT application, section, key, "
-                                                            "value FROM settings LIMIT 1"));
-                    const bool journaled = tables.contains(QStringLiteral("journal")) &&
-                                           tables.contains(QStringLiteral("journal_aside"));
-                    if (!ours || (!journaled && !Whole(path)))
-                        problem = damagedMessage(path);
-                }
-            }
+            while (listed && q.next())
+                tables << q.value(0).toString();
+            const bool ours =
+                tables.contains(QStringLiteral("settings")) &&
+                tables.contains(QStringLiteral("meta")) &&
+                q.exec(QStringLiteral("SELECT value FROM meta WHERE key = 'schema_version'")) &&
+                q.next() && q.value(0).toInt() == SchemaVersion &&
+                q.exec(QStringLiteral(
+                    "SELECT application, section, key, value FROM settings LIMIT 1"));
+            const bool journaled = tables.contains(QStringLiteral("journal")) &&
+                                   tables.contains(QStringLiteral("journal_aside"));
+            if (!listed || (!tables.isEmpty() && (!ours || (!journaled && !Whole(path)))))
+                problem = damagedMessage(path);
             db.close();
         }
     }
@@ -210,7 +206,21 @@ std::optional<QString> SettingsStore::open(const QString& path) {
         }
         g_current.reset(new SettingsStore(path, connection, save));
     }
-    g_current->m_check = ReadInBackground([path] { return Whole(path); });
+    g_current->m_check = ReadInBackground([path] {
+        const bool whole = Whole(path);
+        // Said as soon as it is known, not only at the first write: until then the windows show
+        // what they read from a damaged file.
+        if (QCoreApplication* const application = QCoreApplication::instance();
+            !whole && application)
+            QMetaObject::invokeMethod(
+                application,
+                [] {
+                    if (SettingsStore* const store = current())
+                        store->writable();
+                },
+                Qt::QueuedConnection);
+        return whole;
+    });
     return std::nullopt;
 }
 
