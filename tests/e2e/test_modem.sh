@@ -48,6 +48,16 @@ e2e_wait_window "Orvalin 1.0" >/dev/null
 kill "$ORVALIN_PID"
 e2e_wait_exit "$ORVALIN_PID"
 
+# A termination signal while the modem dials ends the program within the hang-up's 3 s.
+modem_start silence
+modem_run
+e2e_dial kokeilija "$PASSWORD"
+e2e_wait_window MODEEMI >/dev/null
+e2e_until 5 "the modem was not dialed" grep -qa ATDT "$E2E_DIR/received"
+kill -TERM "$ORVALIN_PID"
+e2e_wait_exit "$ORVALIN_PID" 3
+[ ! -e "$LOCK" ] || fail "the signal left the lock"
+
 # The real pppd: without PPP in the kernel it ends at once, and the call with it.
 if [ ! -e /dev/ppp ]; then
     modem_start "CONNECT 33600"
