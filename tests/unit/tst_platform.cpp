@@ -103,7 +103,8 @@ private slots:
                                    "[Dialer Koti]\nPhone = 111\nUsername = u\nPassword = p\n"
                                    "Dial Command = ATDP\nBaud = nopea\n[Dialer Pohja]\n"
                                    "Modem = /dev/ttyUSB0\nDial Timeout = 30\n[Dialer Mökki]\n"
-                                   "Inherits = Pohja\nPhone = 222\nStupid Mode = 1\n");
+                                   "Inherits = Pohja\nPhone = 222\nStupid Mode = 1\n"
+                                   "Dial Timeout = 45\n");
         write(path("wvdialrc"), "[Dialer Koti]\nPhone = 333\nInit2 = AT&F\n");
         QDir().mkpath(path("unreadable"));
         const Phonebook both = Phonebook::load(
@@ -111,7 +112,7 @@ private slots:
         QCOMPARE(describe(both), u"Työ||demo 1 300 90 1\n"
                                  u"Koti|333|/dev/ttyS1 115200 ATZ,AT&F ATDP 60\n"
                                  u"Pohja||/dev/ttyUSB0 115200 ATZ,ATQ0 ATDT 30\n"
-                                 u"Mökki|222|/dev/ttyUSB0 115200 ATZ,ATQ0 ATDT 30"_s);
+                                 u"Mökki|222|/dev/ttyUSB0 115200 ATZ,ATQ0 ATDT 45"_s);
         // The unreadable file is named as it is read; the bad line once the files are combined.
         QCOMPARE(both.problems.size(), 2);
         QVERIFY(both.problems[0].startsWith(path("unreadable") + u": tiedostoa ei voi lukea"_s));
