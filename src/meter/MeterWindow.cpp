@@ -316,14 +316,7 @@ void MeterWindow::Form_QueryUnload() {
         // crash while the summary is up then logs the call at the next start, but never adds
         // it to the totals twice.
         const SettingsTransaction transaction;
-        CallJournal journal = Journal();
-        journal.totalsStored = true;
-        SaveCallJournal(journal);
-        SaveSetting(Keys::App, Keys::Asetukset, Keys::Tunnit, YhteensäTunnit1->text());
-        SaveSetting(Keys::App, Keys::Asetukset, Keys::Minuutit, YhteensäMinuutit1->text());
-        SaveSetting(Keys::App, Keys::Asetukset, Keys::Sekunnit, YhteensäSekunnit1->text());
-        SaveSetting(Keys::App, Keys::Asetukset, Keys::Kustannukset1, Kustannukset1->text());
-        SaveSetting(Keys::App, Keys::Asetukset, Keys::Kustannukset2, Kustannukset2->text());
+        StoreTotals();
         hide();
         SaveSetting(Keys::App, Keys::Asetukset, Keys::Left, EdgeText(pos().x()));
         SaveSetting(Keys::App, Keys::Asetukset, Keys::Top, EdgeText(pos().y()));
@@ -336,8 +329,13 @@ void MeterWindow::Form_QueryUnload() {
                                     .systemModal = true});
 
     // The log row and the end of the journal land together. The viewer writes the row as it
-    // unloads, which the start-up window's unload already does.
+    // unloads, which the start-up window's unload already does. Totals that could not be stored
+    // above go with them, or are left with them to the next start: the end of the journal must
+    // never land without them.
     const SettingsTransaction transaction;
+    if (const std::optional<CallJournal> left = SettingsStore::current()->journal();
+        left && !left->totalsStored)
+        StoreTotals();
     unload<Form1>();
     FormRegistry::instance().unload(this);
     unload<Form3>();
@@ -346,6 +344,17 @@ void MeterWindow::Form_QueryUnload() {
     unload<Form6>();
     unload<Form7>();
     ClearCallJournal();
+}
+
+void MeterWindow::StoreTotals() {
+    CallJournal journal = Journal();
+    journal.totalsStored = true;
+    SaveCallJournal(journal);
+    SaveSetting(Keys::App, Keys::Asetukset, Keys::Tunnit, YhteensäTunnit1->text());
+    SaveSetting(Keys::App, Keys::Asetukset, Keys::Minuutit, YhteensäMinuutit1->text());
+    SaveSetting(Keys::App, Keys::Asetukset, Keys::Sekunnit, YhteensäSekunnit1->text());
+    SaveSetting(Keys::App, Keys::Asetukset, Keys::Kustannukset1, Kustannukset1->text());
+    SaveSetting(Keys::App, Keys::Asetukset, Keys::Kustannukset2, Kustannukset2->text());
 }
 
 CallJournal MeterWindow::Journal() const {

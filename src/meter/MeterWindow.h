@@ -109,6 +109,8 @@ private:
     void FitValues();
     // The call as a run that ends now without this window's close would have to log it.
     CallJournal Journal() const;
+    // The totals, and the journal's word that they are stored.
+    void StoreTotals();
 
     const Tariff m_tariff;
 };

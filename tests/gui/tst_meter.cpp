@@ -445,19 +445,26 @@ private slots:
         QCOMPARE(platform().messageBoxes.shown.size(), 1);
     }
 
-    // A close whose last write fails (a trigger refuses the journal's end, as a full disk would)
-    // leaves the log row out with it: the next start logs the call once.
-    void aCloseThatCannotEndTheJournalLeavesTheCallToTheNextStart() {
+    // A close whose write fails (a trigger refuses it, as a full disk would) keeps nothing of
+    // the transaction it is in: refused the stored total price, the totals are left with the rest
+    // to the next start; refused the journal's end, the log row is. That start logs the call
+    // once and stores the totals once.
+    void aCloseThatCannotWriteLeavesTheCallToTheNextStart_data() {
+        rows({"UPDATE ON settings WHEN old.key = 'Kustannukset 2'", "DELETE ON journal"});
+    }
+    void aCloseThatCannotWriteLeavesTheCallToTheNextStart() {
+        store(Keys::Asetukset, Keys::Kustannukset2, u"1"_s);
         MeterWindow& meter = openMeterOn(u"T1"_s);
         tick(3);
         QSqlQuery store(QSqlDatabase::database(u"orvalin-store"_s));
-        QVERIFY(store.exec(u"CREATE TRIGGER refuse BEFORE DELETE ON journal "
-                           u"BEGIN SELECT RAISE(ABORT, 'levy on täynnä'); END"_s));
+        QVERIFY(store.exec(u"CREATE TRIGGER refuse BEFORE %1 BEGIN SELECT RAISE(ABORT, "
+                           u"'levy on täynnä'); END"_s.arg(cell("row"))));
         meter.close();
         QVERIFY(store.exec(u"DROP TRIGGER refuse"_s));
         QVERIFY(StartProgram(storePath()));
-        QCOMPARE(storedRows(1),
-                 u"6. joulukuuta 2026|00:00:03|0,75 markkaa;<absent>|<absent>|<absent>"_s);
+        QCOMPARE(storedRows(1) + u' ' + stored(Keys::Asetukset, Keys::Sekunnit) + u' ' +
+                     stored(Keys::Asetukset, Keys::Kustannukset2),
+                 u"6. joulukuuta 2026|00:00:03|0,75 markkaa;<absent>|<absent>|<absent> 03 0,75"_s);
     }
 
     // "totals-stored duration minutes": a call whose run ended without the meter's close is
