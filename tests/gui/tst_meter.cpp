@@ -409,6 +409,22 @@ private slots:
         QCOMPARE(shownRows(form<Form7>()), sorted.join(u';'));
     }
 
+    // Equal texts keep their order however many there are: a sort that only happens to keep
+    // it for a few rows does not for forty.
+    void sortingKeepsTheOrderOfEqualTexts() {
+        ListView list;
+        QStringList kept[3];
+        for (int i = 0; i < 40; ++i) {
+            list.addItem(QString::number(i % 3), QString::number(i), {});
+            kept[i % 3] << QString::number(i % 3) + QString::number(i);
+        }
+        list.setSorted(true);
+        QStringList shown;
+        for (int i = 0; i < list.count(); ++i)
+            shown << list.text(i, 0) + list.text(i, 1);
+        QCOMPARE(shown, kept[0] + kept[1] + kept[2]);
+    }
+
     // Another program's write lock costs a tick at most a short wait, and a store that became
     // read-only (SQLite's query-only mode gives its answer) refuses the write: the meter counts
     // on, says so once, and journals the call again with the first tick after the lock is gone or
