@@ -6,8 +6,8 @@ fake_modem.py LINK RECORD RESULT...
 LINK becomes a symbolic link to the terminal's device, RECORD receives every byte the modem
 is sent. Each dial command (ATD...) is answered with the next RESULT, the last one repeating:
 a result code such as "CONNECT 33600" or "BUSY", or "silence" for no answer at all. Every
-other command is answered "OK", "ERROR" for "AT+FAIL". Commands are echoed, as by a modem
-in its factory setting. "+++" and "ATH" hang up, and so does the closing of the line: a
+other command is answered "OK", "ERROR" for "AT+FAIL", nothing for "AT+SILENT". Commands are
+echoed, as by a modem in its factory setting. "+++" and "ATH" hang up, and so does the closing of the line: a
 pseudo-terminal has no DTR to drop. Ends on SIGTERM.
 """
 import os
@@ -46,6 +46,8 @@ def answer(line):
             online = result.startswith("CONNECT")
     elif upper == b"AT+FAIL":
         say("ERROR")
+    elif upper == b"AT+SILENT":
+        pass
     elif upper.startswith(b"AT"):
         online = False if upper.startswith(b"ATH") else online
         say("OK")

@@ -172,6 +172,7 @@ private slots:
             u"NO CARRIER|||…Disconnected - No Carrier\nNO DIAL TONE|||…Disconnected - No Dialtone\n"
             u"NO DIALTONE|||…Disconnected - No Dialtone\nVOICE|||…Disconnected - Voice Answer\n"
             u"ERROR|||…Disconnected\nBUSY|Init2 = AT+FAIL||Port Opened, Disconnected\n"
+            u"BUSY|Init2 = AT+SILENT||Port Opened, Disconnected\n"
             u"CONNECT 33600||auth-fail|…Device Connected, All Devices Connected, Start "
             u"Authentication, Disconnected\n"
             u"CONNECT 33600||up 2|…Device Connected, All Devices Connected, Start Authentication, "
