@@ -6,8 +6,8 @@ fake_modem.py LINK RECORD RESULT...
 LINK becomes a symbolic link to the terminal's device, RECORD receives every byte the modem
 is sent. Each dial command (ATD...) is answered with the next RESULT, the last one repeating:
 a result code such as "CONNECT 33600" or "BUSY", or "silence" for no answer at all. Every
-other command is answered "OK", "ERROR" for "AT+FAIL", nothing for "AT+SILENT". Commands are
-echoed, as by a modem in its factory setting. "+++" and "ATH" hang up, and so does the closing of the line: a
+other command is answered "OK", "ERROR" for "AT+FAIL", nothing for "AT+SILENT"; after "ATV0"
+the answers are numeric codes. Commands are echoed, as by a modem in its factory setting. "+++" and "ATH" hang up, and so does the closing of the line: a
 pseudo-terminal has no DTR to drop. Ends on SIGTERM.
 """
 import os
@@ -28,15 +28,19 @@ os.symlink(name, link)
 record = open(record_path, "ab", buffering=0)
 dials = 0
 online = False
+numeric = False
+CODES = {"OK": "0", "CONNECT": "1", "ERROR": "4", "BUSY": "7"}
 command = b""
 
 
 def say(text):
+    if numeric:
+        text = CODES.get(text.split(" ")[0], text)
     os.write(master, b"\r\n" + text.encode() + b"\r\n")
 
 
 def answer(line):
-    global dials, online
+    global dials, online, numeric
     upper = line.upper()
     if upper.startswith(b"ATD"):
         result = results[min(dials, len(results) - 1)]
@@ -49,6 +53,7 @@ def answer(line):
     elif upper == b"AT+SILENT":
         pass
     elif upper.startswith(b"AT"):
+        numeric = numeric or upper.startswith(b"ATV0")
         online = False if upper.startswith(b"ATH") else online
         say("OK")
 

@@ -9,6 +9,7 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -173,6 +174,8 @@ private slots:
             u"NO DIALTONE|||…Disconnected - No Dialtone\nVOICE|||…Disconnected - Voice Answer\n"
             u"ERROR|||…Disconnected\nBUSY|Init2 = AT+FAIL||Port Opened, Disconnected\n"
             u"BUSY|Init2 = AT+SILENT||Port Opened, Disconnected\n"
+            u"CONNECT 33600|Init2 = ATV0|auth-fail|…Device Connected, All Devices Connected, "
+            u"Start Authentication, Disconnected\n"
             u"CONNECT 33600||auth-fail|…Device Connected, All Devices Connected, Start "
             u"Authentication, Disconnected\n"
             u"CONNECT 33600||up 2|…Device Connected, All Devices Connected, Start Authentication, "
@@ -237,8 +240,11 @@ private slots:
         } else {
             const QString states =
                 QString(r[3]).replace(u"…"_s, u"Port Opened, Connect Device, "_s);
+            QElapsedTimer waited;
+            waited.start();
             QCOMPARE(dialAndRecord(dialer),
                      u"Open Port, "_s + states + (states.contains(u'=') ? u""_s : u", =8193"_s));
+            QVERIFY(!r[1].startsWith(u"Dial Timeout"_s) || waited.elapsed() < 4000);
         }
         if (r[2] == u"up 2"_s) {
             // The line is pppd's until it ends.
