@@ -305,6 +305,9 @@ private slots:
         pppd.kill();
         pppd.waitForFinished();
         QCOMPARE(dialUp.OpenLinks(), QStringList());
+        // Another living program's lock is no link.
+        write(path("lock/LCK..ttyS9"), QByteArray::number(::getpid()) + '\n');
+        QCOMPARE(dialUp.OpenLinks(), QStringList());
         // The weekday stands alone, not in the date format's "sunnuntaina".
         QCOMPARE(FinnishWeekday(QDate(2026, 12, 13)) + u' ' +
                      FinnishHour(QDateTime(QDate(2026, 12, 8), QTime(7, 5))) + u' ' +
