@@ -329,13 +329,11 @@ void MeterWindow::Form_QueryUnload() {
                                     .systemModal = true});
 
     // The log row and the end of the journal land together. The viewer writes the row as it
-    // unloads, which the start-up window's unload already does. Totals that could not be stored
-    // above go with them, or are left with them to the next start: the end of the journal must
-    // never land without them.
+    // unloads, which the start-up window's unload already does. The totals go with them once
+    // more, in case the transaction above failed: the end of the journal must never land without
+    // them, and they are whole values, so storing them twice adds nothing.
     const SettingsTransaction transaction;
-    if (const std::optional<CallJournal> left = SettingsStore::current()->journal();
-        left && !left->totalsStored)
-        StoreTotals();
+    StoreTotals();
     unload<Form1>();
     FormRegistry::instance().unload(this);
     unload<Form3>();
