@@ -356,10 +356,6 @@ std::optional<CallJournal> SettingsStore::journal() const {
                        q.value(3).toString().split(u'\t'), q.value(4).toInt() == 1};
 }
 
-void SettingsStore::markJournalTotalsStored() {
-    exec(QStringLiteral("UPDATE journal SET totals_stored = 1"));
-}
-
 void SettingsStore::clearJournal() {
     exec(QStringLiteral("DELETE FROM journal"));
 }
@@ -529,11 +525,6 @@ QHash<QString, QString> GetSection(const QString& application, const QString& se
 void SaveCallJournal(const CallJournal& journal) {
     if (SettingsStore* store = SettingsStore::current())
         store->saveJournal(journal);
-}
-
-void MarkCallJournalTotalsStored() {
-    if (SettingsStore* store = SettingsStore::current())
-        store->markJournalTotalsStored();
 }
 
 void ClearCallJournal() {

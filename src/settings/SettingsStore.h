@@ -56,11 +56,11 @@ public:
     static QList<QHash<QString, QString>>
     readSections(const QString& path, const QString& application, const QStringList& sections);
 
-    // The journal of the running call, in a table of its own: written, read, marked once the
-    // totals are stored, cleared with the log row, and moved aside when it cannot be read.
+    // The journal of the running call, in a table of its own: written (with the word that the
+    // totals are stored, once they are), read, cleared with the log row, and moved aside when it
+    // cannot be read.
     void saveJournal(const CallJournal& journal);
     std::optional<CallJournal> journal() const;
-    void markJournalTotalsStored();
     void clearJournal();
     void setJournalAside();
 
@@ -131,5 +131,4 @@ void SaveSetting(const QString& application, const QString& section, const QStri
 void DeleteSetting(const QString& application, const QString& section);
 QHash<QString, QString> GetSection(const QString& application, const QString& section);
 void SaveCallJournal(const CallJournal& journal);
-void MarkCallJournalTotalsStored();
 void ClearCallJournal();
