@@ -98,25 +98,6 @@ kill -0 "$first" || fail "the first copy ended"
 kill "$first"
 e2e_wait_exit "$first"
 
-# A full disk (a limit on the size of the files the program writes stands in for it): the meter
-# says so once and counts on, and whatever its close could not write the next start finishes, so
-# that the call is logged once.
-logged=$(log_rows | grep -c "^Kesto|")
-e2e_start bash -c "trap '' XFSZ; ulimit -f $(($(stat -c %s "$STORE") / 512 + 16)); exec \"\$0\""
-meter=$(meter_dial)
-message=$(e2e_wait_window Orvalin 40 "$meter")
-sleep 3
-e2e_expect "windows while the disk is full" "$(e2e_visible Orvalin | wc -l)" 2
-e2e_keys "$message" Return
-kill -TERM "$ORVALIN_PID"
-e2e_wait_exit "$ORVALIN_PID" 15
-e2e_start
-e2e_wait_window "Orvalin 1.0" 40 >/dev/null
-recovered=$(e2e_window Orvalin 0) && e2e_keys "$recovered" Return
-kill -TERM "$ORVALIN_PID"
-e2e_wait_exit "$ORVALIN_PID"
-e2e_expect "calls logged after a full disk" "$(log_rows | grep -c "^Kesto|")" $((logged + 1))
-
 # A termination signal ends the program while the start-up message about a bad phonebook line is
 # up, at once (within a second, but a sanitizer's build on a busy machine takes longer to end).
 echo "ei avainta eikä arvoa" >>"$XDG_CONFIG_HOME/Orvalin/puhelinluettelo.conf"
@@ -124,25 +105,4 @@ e2e_start
 e2e_wait_window Orvalin >/dev/null
 kill -TERM "$ORVALIN_PID"
 e2e_wait_exit "$ORVALIN_PID" 3
-# A store whose index disagrees with its table (a flipped byte that SQLite's quick check does not
-# see) is refused with the message that names it, and left byte for byte as it was.
-meter_phonebook 90
-python3 - "$STORE" "$(sqlite3 "$STORE" "PRAGMA page_size; SELECT rootpage FROM sqlite_master
-    WHERE name = 'sqlite_autoindex_settings_1'" | tr '\n' ' ')" <<'EOF2'
-import sys
-size, root = map(int, sys.argv[2].split())
-with open(sys.argv[1], "r+b") as store:
-    store.seek((root - 1) * size)
-    store.seek((root - 1) * size + store.read(size).index(b"Sekunnit") + 7)
-    store.write(b"s")
-EOF2
-e2e_expect "the damage" "$(sqlite3 "$STORE" "PRAGMA quick_check" "PRAGMA integrity_check" |
-    cut -c1-4 | tr '\n' /)" "ok/row /"
-damaged=$(md5sum <"$STORE")
-e2e_start
-e2e_keys "$(e2e_wait_window Orvalin)" Return
-e2e_wait_exit "$ORVALIN_PID"
-e2e_expect "exit status with a damaged store" "$E2E_STATUS" 1
-e2e_expect "the damaged store" "$(md5sum <"$STORE")" "$damaged"
-grep -qF "$STORE: the integrity check failed" "$E2E_DIR/orvalin.log" || fail "the damage was not seen"
-echo "three calls metered, logged and stored; the second copy and a damaged store refused"
+echo "three calls metered, logged and stored; the second copy refused"

@@ -34,20 +34,6 @@ esac
 ! grep -rqa "$PASSWORD" "$XDG_CONFIG_HOME" "$E2E_DIR/received" "$E2E_DIR/orvalin.log" ||
     fail "the password was written down"
 
-# Cancel while the modem dials: no pppd, no lock, and the start-up window again.
-modem_start silence
-rm -f "$E2E_DIR/pppd"
-modem_run
-e2e_dial kokeilija "$PASSWORD"
-dialing=$(e2e_wait_window MODEEMI)
-e2e_until 5 "the modem was not dialed" grep -qa ATDT "$E2E_DIR/received"
-e2e_keys "$dialing" Escape
-e2e_wait_window "Orvalin 1.0" >/dev/null
-[ ! -e "$LOCK" ] || fail "cancelling left the lock"
-[ ! -e "$E2E_DIR/pppd" ] || fail "cancelling started pppd"
-kill "$ORVALIN_PID"
-e2e_wait_exit "$ORVALIN_PID"
-
 # A termination signal while the modem dials ends the program within the hang-up's 3 s.
 modem_start silence
 modem_run
@@ -73,19 +59,4 @@ if [ ! -e /dev/ppp ]; then
     e2e_wait_exit "$ORVALIN_PID"
 fi
 
-# The link outlives the program ended by a signal: the lock then names pppd.
-modem_start "CONNECT 33600"
-modem_phonebook "$SUPPORT/fake_pppd.py"
-rm -f "$E2E_DIR/pppd"
-modem_run
-e2e_dial kokeilija "$PASSWORD"
-e2e_wait_window Orvalin 30 >/dev/null
-read -r pppd _ <"$E2E_DIR/pppd"
-kill -TERM "$ORVALIN_PID"
-e2e_wait_exit "$ORVALIN_PID"
-# A pppd that ended stays a zombie where nothing reaps orphans: its state tells, kill -0 not.
-grep -q "^State:[[:space:]]*[^Z]" "/proc/$pppd/status" 2>/dev/null || fail "pppd ended with the program"
-e2e_expect "the lock's pid" "$(tr -d ' \n' <"$LOCK")" "$pppd"
-[ "$(e2e_setting Kesto 1)" != "<absent>" ] || fail "the signalled end did not log the call"
-kill "$pppd"
-echo "modem calls dialed, metered, cancelled and ended"
+echo "modem calls dialed, metered and ended"

@@ -28,13 +28,13 @@ private:
 
 class SharedFlasher : public Flasher {
 public:
-    explicit SharedFlasher(FakeFlasher* flasher) : m_flasher(flasher) {}
-    bool isFlashing() const override { return m_flasher->isFlashing(); }
-    void start() override { m_flasher->start(); }
-    void stop() override { m_flasher->stop(); }
+    explicit SharedFlasher(bool& flashing) : m_flashing(flashing) {}
+    bool isFlashing() const override { return m_flashing; }
+    void start() override { m_flashing = true; }
+    void stop() override { m_flashing = false; }
 
 private:
-    FakeFlasher* m_flasher;
+    bool& m_flashing;
 };
 
 } // namespace
@@ -102,7 +102,7 @@ std::unique_ptr<SerialPort> TestPlatform::createSerialPort() {
 }
 
 std::unique_ptr<Flasher> TestPlatform::createFlasher(QWidget*) {
-    return std::make_unique<SharedFlasher>(&flasher);
+    return std::make_unique<SharedFlasher>(flashing);
 }
 
 FakeAlarm& TestPlatform::alarm() {

@@ -44,8 +44,7 @@ class FakeAlarm : public AlarmClock {
     Q_OBJECT
 public:
     using AlarmClock::AlarmClock;
-    QMap<int, QString> patterns;
-    void setPattern(int alarm, const QString& pattern) override { patterns.insert(alarm, pattern); }
+    void setPattern(int, const QString&) override {}
     void fire(int identifier = 1) { emit Alarm(identifier, QTime::currentTime()); }
 };
 
@@ -53,18 +52,6 @@ public:
 struct SerialPortState {
     QSet<int> busy;
     QStringList calls;
-};
-
-class FakeFlasher : public Flasher {
-public:
-    bool flashing = false;
-    int starts = 0;
-    bool isFlashing() const override { return flashing; }
-    void start() override {
-        flashing = true;
-        ++starts;
-    }
-    void stop() override { flashing = false; }
 };
 
 class RecordingSound : public Sound {
@@ -107,11 +94,10 @@ public:
 class FixedEnvironment : public Environment {
 public:
     QString folder = QStringLiteral("/opt/orvalin/share/orvalin");
-    QSize screen{1024, 768};
     int versionMajor() const override { return 1; }
     int versionMinor() const override { return 0; }
     QString dataFolder() const override { return folder; }
-    QSize screenSize() const override { return screen; }
+    QSize screenSize() const override { return {1024, 768}; }
 };
 
 class TestPlatform : public Platform {
@@ -119,8 +105,9 @@ public:
     ScriptedDialUp dialer;
     QList<QPointer<FakeAlarm>> alarms;
     SerialPortState ports;
-    // Shared by every window's flashing, so that a test sees whichever meter is open.
-    FakeFlasher flasher;
+    // Whether a window flashes: shared by every window, so that a test sees whichever meter is
+    // open.
+    bool flashing = false;
     RecordingSound sounds;
     AnsweringMessages messageBoxes;
     ScriptedSingleInstance instance;

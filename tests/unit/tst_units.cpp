@@ -1,6 +1,5 @@
 #include "WindowTest.h"
 #include "common/NumberText.h"
-#include "meter/CostRules.h"
 #include "meter/Markka.h"
 #include "platform/RealTimeAlarm.h"
 #include "settings/SettingsStore.h"
@@ -34,7 +33,7 @@ QByteArray contents(const QString& path) {
 
 } // namespace
 
-// What lies below the windows: number texts, the cost rules, the meter's clock and the store.
+// What lies below the windows: number texts, the meter's clock and the store.
 class UnitTest : public QObject {
     Q_OBJECT
 private:
@@ -58,17 +57,6 @@ private:
     static QString markka(const QString& t) {
         return MarkkaText(t.toDouble()) + u'/' + QString::number(WholeMarkka(t.toDouble()), 'f', 0);
     }
-    static QString moment(const QString& t) {
-        return u"DOU"_s.at(int(MomentOfWeek(t.section(u' ', 0, 0), t.section(u' ', 1).toInt())));
-    }
-    // Type 1's "moment minute blockCharged" with Arkisin1 20, Arkisin2 300 for the first 30
-    // minutes, Arkisin3 12,5 and the provider's 5.
-    static QString type1(const QString& t) {
-        const QStringList c = t.split(u' ');
-        const Moment m = c[0] == u"D" ? Moment::Day : Moment::OtherTimes;
-        return QString::number(
-            *Type1MinuteCharge(m, c[1].toInt(), c[2] == u"1", {20, 300, 12.5, 5}));
-    }
 
 private slots:
     void readsAndWritesNumberTextsWithTheDecimalComma() {
@@ -86,16 +74,6 @@ private slots:
         expectEach(markka,
                    u"1230=12,3/12|1200=12/12|5=0,05/0|1234.9=12,34/12|12.5=0,12/0|999=9,99/9|"
                    u"0=0/0|123456789=1234567,89/1234567|-250=-2,5/-2"_s);
-    }
-
-    // Weekdays 7 to 17 are the day rate; a weekday written any other way is unrecognised.
-    void tellsTheMomentAndChargesEveryBegunMinute() {
-        expectEach(moment,
-                   u"tiistai 10=D|maanantai 6=O|maanantai 7=D|torstai 17=O|torstai 0=O|"
-                   u"perjantai 16=D|perjantai 17=O|lauantai 10=O|sunnuntai 12=O|Tuesday 10=U|"
-                   u"tiistaina 10=U|Tiistai 10=U| 10=U"_s);
-        expectEach(type1, u"D 1 0=25|D 40 1=25|O 1 0=305|O 2 1=5|O 30 1=5|O 31 1=17.5|O 50 0=305|"
-                          u"O 51 1=17.5"_s);
     }
 
     // Each step moves the clock on and lets it deliver a number of times: it delivers each second
