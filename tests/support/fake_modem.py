@@ -7,8 +7,9 @@ LINK becomes a symbolic link to the terminal's device, RECORD receives every byt
 is sent. Each dial command (ATD...) is answered with the next RESULT, the last one repeating:
 a result code such as "CONNECT 33600" or "BUSY", or "silence" for no answer at all. Every
 other command is answered "OK", "ERROR" for "AT+FAIL", nothing for "AT+SILENT"; after "ATV0"
-the answers are numeric codes. Commands are echoed, as by a modem in its factory setting. "+++" and "ATH" hang up, and so does the closing of the line: a
-pseudo-terminal has no DTR to drop. Ends on SIGTERM.
+the answers are numeric codes. Commands are echoed, as by a modem in its factory setting.
+"+++" and "ATH" hang up, and so does the closing of the line: a pseudo-terminal has no DTR to
+drop. Ends on SIGTERM.
 """
 import os
 import select
