@@ -68,21 +68,11 @@ e2e_hidden Orvalin || fail "a window is still shown"
 case "$(e2e_setting Kesto 1)" in 00:00:[1-5]?) ;; *) fail "logged $(e2e_setting Kesto 1)" ;; esac
 [ "$(e2e_setting Asetukset "Kustannukset 1")" -gt 100 ] || fail "the signalled call's cost was lost"
 
-# A call killed outright is logged at the next start, which says so.
-meter_start_fast "@2026-12-08 10:00:00"
-meter_dial >/dev/null
-sleep 2
-kill -KILL "$ORVALIN_PID"
-e2e_wait_exit "$ORVALIN_PID"
+# A second copy shows the one-copy message and ends, touching nothing; the first copy's viewer
+# (Alt+P) opens on the log and its Ok (Alt+O) writes it back as it was.
 e2e_start
 first=$ORVALIN_PID
 start=$(e2e_wait_window "Orvalin 1.0" 40)
-e2e_keys "$(e2e_wait_window Orvalin)" Return
-case "$(e2e_setting Kesto 2)" in 00:00:[1-5]?) ;; *) fail "recovered $(e2e_setting Kesto 2)" ;; esac
-grep -q "journal" <<<"$(sqlite3 "$STORE" .tables)" || fail "no journal table"
-
-# A second copy shows the one-copy message and ends, touching nothing; the first copy's viewer
-# (Alt+P) opens on the log and its Ok (Alt+O) writes it back as it was.
 before=$(log_rows)
 store_before=$(sqlite3 "$STORE" "SELECT * FROM settings ORDER BY 1, 2, 3")
 e2e_start
@@ -105,4 +95,4 @@ e2e_start
 e2e_wait_window Orvalin >/dev/null
 kill -TERM "$ORVALIN_PID"
 e2e_wait_exit "$ORVALIN_PID" 3
-echo "three calls metered, logged and stored; the second copy refused"
+echo "two calls metered, logged and stored; the second copy refused"

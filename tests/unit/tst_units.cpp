@@ -38,16 +38,10 @@ class UnitTest : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
-    const bool m_zone = qputenv("TZ", "Europe/Helsinki");
 
     QString path() const { return m_dir.path() + u"/Orvalin/Orvalin.sqlite"_s; }
     static void save(const QString& key, const QString& value) {
         SaveSetting(u"Orvalin"_s, u"Ä"_s, key, value);
-    }
-    static QString get(const QString& key) { return GetSetting(u"Orvalin"_s, u"Ä"_s, key, {}); }
-    // What another program reading the store sees.
-    QString committed(const QString& key) const {
-        return SettingsStore::readSections(path(), u"Orvalin"_s, {u"Ä"_s})[0].value(key, u"-"_s);
     }
     // A number text read and written back, and read as a whole number.
     static QString readBack(const QString& t) {
@@ -65,9 +59,6 @@ private slots:
                    u"007=7/7|kaksi=0/-|=0/-|1,2,3=0/-|12.5=0/-|1 000=0/-|-=0/-|1e5=0/-|-0=0/0|"
                    u"0,00001=0,00001/0|1000000000000000=1000000000000000/-|2,5=2,5/2|3,5=3,5/4|"
                    u"-1=-1/-1"_s);
-        QCOMPARE(NumberToText(0.1 + 0.2) + u' ' + NumberToText(1234.0 / 100) + u' ' +
-                     NumberToText(123456789.0123456789),
-                 u"0,3 12,34 123456789,012346"_s);
         QCOMPARE(QList<bool>({IsDigits({}), IsDigits(u"12"_s), IsDigits(u"1,2"_s)}),
                  QList<bool>({false, true, false}));
         // Markka cut to two decimals, whole markka cut too.
@@ -80,18 +71,12 @@ private slots:
     // once and makes up a minute of missed ones at most; after a longer gap, or a clock set back,
     // it carries on from the present ("!" when the last event is not the present second).
     void theClockDeliversEachSecondOnceAndMakesUpMissedOnes() {
-        qint64 now = 0;
-        QList<QTime> events;
-        std::unique_ptr<RealTimeAlarm> alarm;
         // An alarm on a clock the test moves, ringing every second.
-        const auto start = [&](qint64 at) {
-            now = at, events.clear();
-            alarm = std::make_unique<RealTimeAlarm>(nullptr, [&now] { return now; });
-            connect(alarm.get(), &AlarmClock::Alarm, this,
-                    [&events](int, QTime t) { events << t; });
-            alarm->setPattern(1, u"??:??:??"_s);
-        };
-        start(1'700'000'000'500);
+        qint64 now = 1'700'000'000'500;
+        QList<QTime> events;
+        const auto alarm = std::make_unique<RealTimeAlarm>(nullptr, [&now] { return now; });
+        connect(alarm.get(), &AlarmClock::Alarm, this, [&events](int, QTime t) { events << t; });
+        alarm->setPattern(1, u"??:??:??"_s);
         QStringList counts;
         for (const QString& step :
              u"0 1|500 2|999 1|3001 5|60000 100|3600000 2|-7200000 2"_s.split(u'|')) {
@@ -103,16 +88,6 @@ private slots:
             counts << QString::number(events.size()) + (present ? u""_s : u"!"_s);
         }
         QCOMPARE(counts.join(u' '), u"0! 1 1 5 65 66 67"_s);
-        // The events carry the local time, also as the clocks go forward or back (the run is in
-        // Helsinki's time).
-        QStringList delivered;
-        for (const qint64 change : {1'774'746'000, 1'792'890'000}) {
-            start((change - 3) * 1000 + 500);
-            for (int i = 0; i < 4; ++i)
-                now += 1000, alarm->deliverDue(), delivered << events.last().toString(u"hh:mm:ss");
-        }
-        QCOMPARE(delivered.join(u' '), u"02:59:58 02:59:59 04:00:00 04:00:01 "
-                                       u"03:59:58 03:59:59 03:00:00 03:00:01"_s);
     }
 
     // The meter's tick lets pending events run, and one of them may end the meter, which owns
@@ -137,25 +112,6 @@ private slots:
         QCOMPARE(QStringList({onStore(u"PRAGMA journal_mode"_s), onStore(u"PRAGMA synchronous"_s),
                               onStore(u"PRAGMA busy_timeout"_s)}),
                  QStringList({u"wal"_s, u"2"_s, u"100"_s}));
-        save(u"Kestot Yhteensä"_s, u"öljyä 5"_s);
-        QCOMPARE(get(u"Kestot Yhteensä"_s) + committed(u"Kestot Yhteensä"_s), u"öljyä 5öljyä 5"_s);
-        save(u"Kestot Yhteensä"_s, QString());
-        QCOMPARE(committed(u"Kestot Yhteensä"_s), QString());
-        {
-            SettingsTransaction together;
-            save(u"Tunnit"_s, u"01"_s);
-            {
-                SettingsTransaction inner;
-                save(u"Minuutit"_s, u"02"_s);
-            }
-            QCOMPARE(committed(u"Minuutit"_s), u"-"_s);
-        }
-        QCOMPARE(committed(u"Minuutit"_s), u"02"_s);
-        SettingsStore::close();
-        QVERIFY(!SettingsStore::open(path()));
-        QCOMPARE(get(u"Tunnit"_s), u"01"_s);
-        DeleteSetting(u"Orvalin"_s, u"Ä"_s);
-        QCOMPARE(committed(u"Tunnit"_s), u"-"_s);
         // Nothing for the group and others.
         for (const QString& file : {path(), QFileInfo(path()).absolutePath()})
             QCOMPARE(QFileInfo(file).permissions().toInt() & 0x60ff, 0x6000);
