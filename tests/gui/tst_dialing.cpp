@@ -32,9 +32,11 @@ Form5* dialingWindow() {
     return FormRegistry::instance().loaded<Form5>();
 }
 
+// Whether the file, or the write-ahead log beside it, holds the text.
 bool fileHolds(const QString& path, const QByteArray& text) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.readAll().contains(text);
+    QFile file(path), log(path + u"-wal"_s);
+    return (file.open(QIODevice::ReadOnly) && file.readAll().contains(text)) ||
+           (log.open(QIODevice::ReadOnly) && log.readAll().contains(text));
 }
 
 } // namespace
