@@ -34,9 +34,7 @@ Form5* dialingWindow() {
 
 // Whether the file, or the write-ahead log beside it, holds the text.
 bool fileHolds(const QString& path, const QByteArray& text) {
-    QFile file(path), log(path + u"-wal"_s);
-    return (file.open(QIODevice::ReadOnly) && file.readAll().contains(text)) ||
-           (log.open(QIODevice::ReadOnly) && log.readAll().contains(text));
+    return FileContents(path).contains(text) || FileContents(path + u"-wal"_s).contains(text);
 }
 
 } // namespace

@@ -80,6 +80,11 @@ void WindowTest::cleanup() {
     m_folder.reset();
 }
 
+QByteArray FileContents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 int RunWindowTest(int argc, char** argv, QObject* test) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

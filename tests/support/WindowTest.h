@@ -68,6 +68,9 @@ inline QStringList row(QChar separator = u' ') {
     return cell("row").split(separator);
 }
 
+// The file's bytes, none when it cannot be read.
+QByteArray FileContents(const QString& path);
+
 // Runs the test object's functions in an offscreen application that looks as the program does.
 int RunWindowTest(int argc, char** argv, QObject* test);
 

@@ -25,11 +25,6 @@ void write(const QString& path, const QByteArray& text) {
     file.write(text);
 }
 
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // An entry in one line: name, phone, then the simulated modem's outcomes, step, duration and
 // port, or the modem's device, speed, init strings, dial command and prefix, and timeout.
 QString describe(const Phonebook& book) {
@@ -220,7 +215,7 @@ private slots:
         }
         if (r[2] == u"up 2"_s) {
             // The line is pppd's until it ends.
-            const QByteArray pppd = contents(path("pppd"));
+            const QByteArray pppd = FileContents(path("pppd"));
             QVERIFY2(
                 pppd.startsWith(
                     QByteArray::number(dialer.pppdPid()) +
@@ -228,14 +223,14 @@ private slots:
                     QCryptographicHash::hash("kaalisalaatti", QCryptographicHash::Sha256).toHex() +
                     ' '),
                 pppd.constData());
-            QCOMPARE(contents(lock),
+            QCOMPARE(FileContents(lock),
                      QByteArray::number(dialer.pppdPid()).rightJustified(10) + '\n');
             QVERIFY(!probe());
             QVERIFY(progress.wait(5000));
         }
-        const QByteArray sent = contents(path("received"));
+        const QByteArray sent = FileContents(path("received"));
         if (held) {
-            QCOMPARE(contents(lock), locks[r[2]]);
+            QCOMPARE(FileContents(lock), locks[r[2]]);
             QCOMPARE(sent, QByteArray());
             QFile::remove(lock); // the next row's modem may get another terminal
             return;

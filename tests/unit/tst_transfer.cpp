@@ -57,8 +57,7 @@ Päivämäärä;4;aukon takana|Asetukset;Palveluntarjoaja 2;3)"_s;
     }
     QByteArray storeBytes() {
         SettingsStore::close();
-        QFile file(storePath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return FileContents(storePath());
     }
     int import(const QString& format, const QStringList& table, bool yes, bool replace = false) {
         return ImportRegistryExport(regFile(format, table), yes, replace, storePath(),

@@ -26,11 +26,6 @@ QString onStore(const QString& statement) {
     return q.exec(statement) && q.next() ? q.value(0).toString() : QString();
 }
 
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 // What lies below the windows: number texts, the meter's clock and the store.
@@ -145,7 +140,7 @@ private slots:
             file.write("s");
             file.close();
         }
-        const QByteArray before = contents(path());
+        const QByteArray before = FileContents(path());
         QString message = SettingsStore::open(path()).value_or(QString());
         SettingsStore::setDamageHandler([&message](const QString& said) { message += said; });
         QTRY_VERIFY(message.contains(path()));
@@ -153,7 +148,7 @@ private slots:
         save(u"Tunnit"_s, u"01"_s);
         SettingsStore::setDamageHandler({});
         SettingsStore::close();
-        QCOMPARE(contents(path()), before);
+        QCOMPARE(FileContents(path()), before);
         QVERIFY(!QFile::exists(path() + u"-wal"_s));
     }
 };
