@@ -1,19 +1,4 @@
 #include "WindowTest.h"
-#include "app/Form1.h"
-#include "app/Program.h"
-#include "common/FormRegistry.h"
-#include "common/Keys.h"
-#include "dialup/Form5.h"
-#include "meter/Form22.h"
-#include "settings/SettingsStore.h"
-
-#include <QFile>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QSignalSpy>
-#include <QTimer>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 

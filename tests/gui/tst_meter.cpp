@@ -1,23 +1,4 @@
 #include "WindowTest.h"
-#include "app/Form1.h"
-#include "app/Program.h"
-#include "common/FormRegistry.h"
-#include "common/Keys.h"
-#include "common/NumberText.h"
-#include "log/Form7.h"
-#include "log/ListView.h"
-#include "meter/Form2.h"
-#include "meter/Form22.h"
-#include "settings/SettingsStore.h"
-#include "tariffs/Form3.h"
-#include "tariffs/Form4.h"
-
-#include <QHeaderView>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QTimer>
-
-using namespace Qt::StringLiterals;
 
 // The meters of both tariff types (the clock, the cost, the alarms, the close), the log viewer
 // and the journal of a running call. A call's setup is written "name=value ...": t the tariff

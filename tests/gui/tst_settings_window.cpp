@@ -1,21 +1,4 @@
 #include "WindowTest.h"
-#include "app/Form1.h"
-#include "common/FormRegistry.h"
-#include "common/Keys.h"
-#include "log/Form7.h"
-#include "log/ListView.h"
-#include "settings/SettingsStore.h"
-#include "tariffs/Form3.h"
-#include "tariffs/Form4.h"
-#include "tariffs/Form6.h"
-#include "tariffs/FrmTyyppi1.h"
-#include "tariffs/FrmTyyppi2.h"
-#include "tariffs/TariffFields.h"
-
-#include <QTimer>
-#include <QToolButton>
-
-using namespace Qt::Literals::StringLiterals;
 
 // The settings window and the windows it opens: the provider's charge and the tariff editors.
 class SettingsWindowTest : public WindowTest {

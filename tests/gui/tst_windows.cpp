@@ -1,21 +1,4 @@
 #include "WindowTest.h"
-#include "app/Form1.h"
-#include "common/FormRegistry.h"
-#include "dialup/Form5.h"
-#include "log/Form7.h"
-#include "meter/Form2.h"
-#include "meter/Form22.h"
-#include "tariffs/Form3.h"
-#include "tariffs/Form4.h"
-#include "tariffs/Form6.h"
-#include "tariffs/FrmTyyppi1.h"
-#include "tariffs/FrmTyyppi2.h"
-
-#include <QAccessible>
-#include <QGroupBox>
-#include <QStyle>
-
-using namespace Qt::StringLiterals;
 
 // Every window as a screen reader and the Tab key meet it, at the scale the run was started
 // with (the suite runs this at 96, 144 and 192 dpi and at a device pixel ratio of 2).

@@ -1,17 +1,5 @@
 #include "WindowTest.h"
 
-#include "app/Globals.h"
-#include "app/Program.h"
-#include "common/Form.h"
-#include "common/FormRegistry.h"
-#include "common/Keys.h"
-#include "settings/SettingsStore.h"
-
-#include <QAbstractButton>
-#include <QLineEdit>
-#include <QLocale>
-#include <QTimer>
-
 QString WindowTest::configFolder() const {
     return m_folder->path() + QStringLiteral("/config");
 }

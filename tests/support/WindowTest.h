@@ -1,16 +1,44 @@
 #pragma once
 
+// The whole program and Qt's modules, included once here, so that a test file says only what it
+// tests.
 #include "TestPlatform.h"
+#include "app/Form1.h"
+#include "app/Globals.h"
+#include "app/Program.h"
+#include "common/Form.h"
+#include "common/FormRegistry.h"
+#include "common/Keys.h"
+#include "common/NumberText.h"
+#include "dialup/Form5.h"
+#include "log/Form7.h"
+#include "log/ListView.h"
+#include "meter/Form2.h"
+#include "meter/Form22.h"
+#include "meter/Markka.h"
+#include "platform/LinuxDialUp.h"
+#include "platform/LinuxPlatform.h"
+#include "platform/ModemDialUp.h"
+#include "platform/Phonebook.h"
+#include "platform/RealTimeAlarm.h"
+#include "platform/SimulatedDialUp.h"
+#include "settings/SettingsStore.h"
+#include "tariffs/Form3.h"
+#include "tariffs/Form4.h"
+#include "tariffs/Form6.h"
+#include "tariffs/FrmTyyppi1.h"
+#include "tariffs/FrmTyyppi2.h"
+#include "tariffs/TariffFields.h"
+#include "transfer/Transfer.h"
 
-#include <QApplication>
-#include <QObject>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtSql>
+#include <QtTest>
+#include <QtWidgets>
 #include <functional>
 #include <memory>
+#include <unistd.h>
 
-class QAbstractButton;
-class QLineEdit;
+using namespace Qt::StringLiterals;
 
 // The base of every test of windows: each test function starts with a fresh temporary store and
 // runtime folder, the platform doubles installed, the program-wide variables at their start

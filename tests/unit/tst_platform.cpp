@@ -1,21 +1,4 @@
 #include "WindowTest.h"
-#include "platform/LinuxDialUp.h"
-#include "platform/LinuxPlatform.h"
-#include "platform/ModemDialUp.h"
-#include "platform/Phonebook.h"
-#include "platform/RealTimeAlarm.h"
-#include "platform/SimulatedDialUp.h"
-
-#include <QCryptographicHash>
-#include <QDateTime>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QScopeGuard>
-#include <QSignalSpy>
-#include <unistd.h>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 

@@ -1,16 +1,4 @@
 #include "WindowTest.h"
-#include "app/Form1.h"
-#include "common/FormRegistry.h"
-#include "common/Keys.h"
-#include "log/Form7.h"
-#include "log/ListView.h"
-#include "settings/SettingsStore.h"
-#include "tariffs/Form3.h"
-#include "transfer/Transfer.h"
-
-#include <QFileDialog>
-
-using namespace Qt::Literals::StringLiterals;
 
 // The import of the Windows program's registry export and the log's export as CSV. Moc loses its
 // way in a raw string with quotes: the tables write ' for each ".

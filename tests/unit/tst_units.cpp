@@ -1,15 +1,4 @@
 #include "WindowTest.h"
-#include "common/NumberText.h"
-#include "meter/Markka.h"
-#include "platform/RealTimeAlarm.h"
-#include "settings/SettingsStore.h"
-
-#include <QDateTime>
-#include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 
