@@ -229,8 +229,12 @@ std::unique_ptr<SerialPort> LinuxPlatform::createSerialPort() {
     return m_dialUp->createSerialPort();
 }
 
-std::unique_ptr<Flasher> LinuxPlatform::createFlasher(QWidget* window) {
+std::unique_ptr<Flasher> CreateWindowFlasher(QWidget* window) {
     return std::make_unique<WindowFlasher>(window);
+}
+
+std::unique_ptr<Flasher> LinuxPlatform::createFlasher(QWidget* window) {
+    return CreateWindowFlasher(window);
 }
 
 Sound& LinuxPlatform::sound() {

@@ -34,6 +34,9 @@ private:
     std::unique_ptr<Environment> m_environment;
 };
 
+// A window's flasher on every desktop, shared by the real platform and its test double.
+std::unique_ptr<Flasher> CreateWindowFlasher(QWidget* window);
+
 // The Finnish calendar texts of a moment, shared by the real calendar and its test double.
 QString FinnishHour(const QDateTime& moment);
 QString FinnishWeekday(const QDate& date);

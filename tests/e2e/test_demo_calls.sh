@@ -13,36 +13,11 @@ e2e_store "Tyyppi 1" "Arkisin1 1" 20
 e2e_store Asetukset Tyyppi "Tyyppi 1"
 e2e_store Asetukset Palveluntarjoaja 5
 e2e_store Asetukset "Kesto Minuuttia" 1
-log_rows() {
-    sqlite3 "$STORE" "SELECT section, key, value FROM settings WHERE section IN
-        ('Päivämäärä', 'Kesto', 'Hinta') ORDER BY 1, 2"
-}
 
-# The first call: at the limit the duration turns pure red and the window flashes amber. A
-# screenshot takes a few of the program's sped-up seconds: the moment of red lies after the start
-# of the last shot without it and before the end of the first shot with it.
+# The first call: the meter notices its end within a second, and has stored the totals and its
+# place (the design place: this screen has no window manager) before the summary shows.
 meter_start_fast "@2026-12-08 10:00:00"
 meter=$(meter_dial)
-opened=$(now)
-red="" flashed="" clear_since=0
-while [ -z "$red" ] || [ -z "$flashed" ]; do
-    start=$(now)
-    shot=$(import -window "$meter" png:- 2>/dev/null | convert png:- -format %c histogram:info:-) ||
-        break
-    moment=$(fake_seconds "$opened" "$(now)")
-    if [ -z "$red" ] && grep -qi "#FF0000" <<<"$shot"; then
-        red=$moment red_after=$clear_since
-    elif [ -z "$red" ]; then
-        clear_since=$(fake_seconds "$opened" "$start")
-    fi
-    [ -z "$flashed" ] && grep -qi "#FFD666" <<<"$shot" && flashed=$moment
-done
-[ -n "$red" ] && [ -n "$flashed" ] || fail "red at \"$red\", flashing at \"$flashed\""
-[ "$(echo "$red >= 60 && $red_after < 88" | bc)" = 1 ] ||
-    fail "red between $red_after s and $red s, not at the minute"
-
-# The meter notices the call's end within a second, and has stored the totals and its place (the
-# design place: this screen has no window manager) before the summary shows.
 summary=$(e2e_wait_window Orvalin 30 "$meter")
 seconds=$(e2e_setting Asetukset Sekunnit)
 case "$seconds" in 29 | 30 | 31 | 32) ;; *) fail "a 90-second call lasted 1 min $seconds s" ;; esac
@@ -68,22 +43,16 @@ e2e_hidden Orvalin || fail "a window is still shown"
 case "$(e2e_setting Kesto 1)" in 00:00:[1-5]?) ;; *) fail "logged $(e2e_setting Kesto 1)" ;; esac
 [ "$(e2e_setting Asetukset "Kustannukset 1")" -gt 100 ] || fail "the signalled call's cost was lost"
 
-# A second copy shows the one-copy message and ends, touching nothing; the first copy's viewer
-# (Alt+P) opens on the log and its Ok (Alt+O) writes it back as it was.
+# A second copy shows the one-copy message and ends, touching nothing.
 e2e_start
 first=$ORVALIN_PID
-start=$(e2e_wait_window "Orvalin 1.0" 40)
-before=$(log_rows)
+e2e_wait_window "Orvalin 1.0" 40 >/dev/null
 store_before=$(sqlite3 "$STORE" "SELECT * FROM settings ORDER BY 1, 2, 3")
 e2e_start
 e2e_keys "$(e2e_wait_window Orvalin)" Return
 e2e_wait_exit "$ORVALIN_PID" 10
 e2e_expect "exit status of the second copy" "$E2E_STATUS" 0
 e2e_expect "the store" "$(sqlite3 "$STORE" "SELECT * FROM settings ORDER BY 1, 2, 3")" "$store_before"
-e2e_keys "$start" alt+p
-e2e_keys "$(e2e_wait_window "Yhteyksien Tarkastelu")" alt+o
-e2e_until 5 "the viewer did not close" e2e_hidden "Yhteyksien Tarkastelu"
-e2e_expect "the log after the viewer" "$(log_rows)" "$before"
 kill -0 "$first" || fail "the first copy ended"
 kill "$first"
 e2e_wait_exit "$first"

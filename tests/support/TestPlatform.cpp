@@ -1,5 +1,7 @@
 #include "TestPlatform.h"
 
+#include "platform/LinuxPlatform.h"
+
 #include <QTimer>
 
 namespace {
@@ -24,17 +26,6 @@ public:
 private:
     SerialPortState& m_state;
     int m_port = 0;
-};
-
-class SharedFlasher : public Flasher {
-public:
-    explicit SharedFlasher(bool& flashing) : m_flashing(flashing) {}
-    bool isFlashing() const override { return m_flashing; }
-    void start() override { m_flashing = true; }
-    void stop() override { m_flashing = false; }
-
-private:
-    bool& m_flashing;
 };
 
 } // namespace
@@ -101,8 +92,8 @@ std::unique_ptr<SerialPort> TestPlatform::createSerialPort() {
     return std::make_unique<ScriptedSerialPort>(ports);
 }
 
-std::unique_ptr<Flasher> TestPlatform::createFlasher(QWidget*) {
-    return std::make_unique<SharedFlasher>(flashing);
+std::unique_ptr<Flasher> TestPlatform::createFlasher(QWidget* window) {
+    return CreateWindowFlasher(window);
 }
 
 FakeAlarm& TestPlatform::alarm() {

@@ -105,9 +105,6 @@ public:
     ScriptedDialUp dialer;
     QList<QPointer<FakeAlarm>> alarms;
     SerialPortState ports;
-    // Whether a window flashes: shared by every window, so that a test sees whichever meter is
-    // open.
-    bool flashing = false;
     RecordingSound sounds;
     AnsweringMessages messageBoxes;
     ScriptedSingleInstance instance;
