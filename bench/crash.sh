@@ -17,6 +17,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${2:-200}
 source "$root/tests/e2e/lib.sh" "$1"
 FAKE_SPEED=5
+now() { date +%s.%N; }
+# Seconds of the program's sped-up clock between two real moments.
+fake_seconds() { echo "($2 - $1) * $FAKE_SPEED" | bc; }
 e2e_display
 meter_phonebook 0
 # A charge for the call, each minute and the provider's, so that the money is checked too.

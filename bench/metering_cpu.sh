@@ -17,6 +17,7 @@ seconds=${2:-600}
 yardstick=$(dirname "$(readlink -f "$1")")/bench_clock_window
 [ -x "$yardstick" ] || { echo "build bench_clock_window first: $yardstick" >&2; exit 1; }
 source "$root/tests/e2e/lib.sh" "$1"
+now() { date +%s.%N; }
 e2e_display
 meter_phonebook 0
 e2e_start

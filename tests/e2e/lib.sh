@@ -150,9 +150,6 @@ meter_start_fast() {
         ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 }
 
-now() { date +%s.%N; }
-# Seconds of the program's sped-up clock between two real moments.
-fake_seconds() { echo "($2 - $1) * $FAKE_SPEED" | bc; }
 
 # A modem that answers its dial commands with $@ in turn, at $E2E_DIR/modem; its line's UUCP lock
 # is $LOCK.

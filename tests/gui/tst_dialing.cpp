@@ -110,9 +110,9 @@ private slots:
 
     // A second copy, or a store the program cannot use, ends the start before any window, and
     // leaves the store as it was.
-    void aRunThatCannotStartSaysWhyAndTouchesNothing_data() { rows({"second copy", "damaged"}); }
+    void aRunThatCannotStartSaysWhyAndTouchesNothing_data() { rows(u"second copy\ndamaged"_s); }
     void aRunThatCannotStartSaysWhyAndTouchesNothing() {
-        const bool secondCopy = cell("row") == u"second copy";
+        const bool secondCopy = cell() == u"second copy";
         SettingsStore::close();
         QFile file(storePath());
         const QByteArray garbage("Tämä ei ole asetustiedosto.\n");

@@ -113,7 +113,7 @@ private slots:
     // A stored place on the screen is taken, in twips (15 to the pixel here); one off the
     // screen, or no number, leaves the design place (5475 and 5490 twips).
     void takesItsStoredPlace_data() {
-        rows({"1500 3000 100,200", "16000 12000 363,364", "x 1500 363,100"});
+        rows(u"1500 3000 100,200\n16000 12000 363,364\nx 1500 363,100"_s);
     }
     void takesItsStoredPlace() {
         const QStringList r = row();
@@ -191,8 +191,7 @@ private slots:
     // journalled at each tick; under the summary the log row and the totals are written, the
     // journal marked, and neither the clock nor the probe goes on.
     void closingLogsStoresSummarisesAndEndsTheRun_data() {
-        rows(
-            {"T1 9 75 0,75 bar", "T1 3 75 0,75 Form1", "T2 2 67,5 0,67 bar", "T1 4 75 0,75 probe"});
+        rows(u"T1 9 75 0,75 bar\nT1 3 75 0,75 Form1\nT2 2 67,5 0,67 bar\nT1 4 75 0,75 probe"_s);
     }
     void closingLogsStoresSummarisesAndEndsTheRun() {
         const QStringList r = row();
@@ -327,7 +326,7 @@ private slots:
     // the closing meter's two rows, 5 and 6, which go to their place in the sorted list, after
     // the rows equal to them. An old row beyond a gap is never read, so never rewritten.
     void closingStoresTheListInItsShownOrder_data() {
-        rows({"0 3142056 Ok", "2 3610452 Esc", "1 3605421 Ok", "22 3610452 Ok", "10 3412056 Esc"});
+        rows(u"0 3142056 Ok\n2 3610452 Esc\n1 3605421 Ok\n22 3610452 Ok\n10 3412056 Esc"_s);
     }
     void closingStoresTheListInItsShownOrder() {
         const QStringList r = row();
@@ -389,10 +388,10 @@ private slots:
     // on, says so once, and journals the call again with the first tick after the lock is gone or
     // the store is writable again.
     void aStoreThatCannotBeWrittenIsSaidOnceAndTheMeterGoesOn_data() {
-        rows(u"toinen ohjelma on lukinnut sen|siihen ei saa kirjoittaa"_s.split(u'|'));
+        rows(u"toinen ohjelma on lukinnut sen|siihen ei saa kirjoittaa"_s, u'|');
     }
     void aStoreThatCannotBeWrittenIsSaidOnceAndTheMeterGoesOn() {
-        const bool locked = cell("row").startsWith(u"toinen"_s);
+        const bool locked = cell().startsWith(u"toinen"_s);
         QVERIFY(StartProgram(storePath()));
         MeterWindow& meter = openMeterOn(u"T1"_s);
         QTest::qWait(200);
@@ -407,7 +406,7 @@ private slots:
             QCOMPARE(meter.Kesto->text() + journalled(), u"00:00:03-"_s);
             QVERIFY(platform().messageBoxes.texts().size() == 1 &&
                     platform().messageBoxes.texts()[0].contains(
-                        storePath() + u" ei voi nyt kirjoittaa ("_s + cell("row") + u')'));
+                        storePath() + u" ei voi nyt kirjoittaa ("_s + cell() + u')'));
             QVERIFY(locked ? QSqlQuery(other).exec(u"ROLLBACK"_s)
                            : own.exec(u"PRAGMA query_only = 0"_s));
         }
@@ -421,7 +420,7 @@ private slots:
     // to the next start; refused the journal's end, the log row is. That start logs the call
     // once and stores the totals once.
     void aCloseThatCannotWriteLeavesTheCallToTheNextStart_data() {
-        rows({"UPDATE ON settings WHEN old.key = 'Kustannukset 2'", "DELETE ON journal"});
+        rows(u"UPDATE ON settings WHEN old.key = 'Kustannukset 2'\nDELETE ON journal"_s);
     }
     void aCloseThatCannotWriteLeavesTheCallToTheNextStart() {
         store(Keys::Asetukset, Keys::Kustannukset2, u"1"_s);
@@ -429,7 +428,7 @@ private slots:
         tick(3);
         QSqlQuery store(QSqlDatabase::database(u"orvalin-store"_s));
         QVERIFY(store.exec(u"CREATE TRIGGER refuse BEFORE %1 BEGIN SELECT RAISE(ABORT, "
-                           u"'levy on täynnä'); END"_s.arg(cell("row"))));
+                           u"'levy on täynnä'); END"_s.arg(cell())));
         meter.close();
         QVERIFY(store.exec(u"DROP TRIGGER refuse"_s));
         QVERIFY(StartProgram(storePath()));
@@ -441,7 +440,7 @@ private slots:
     // "totals-stored duration minutes": a call whose run ended without the meter's close is
     // logged at the next start, once, and its totals stored unless the journal says they are.
     void anInterruptedCallIsLoggedAtTheNextStart_data() {
-        rows({"0 00:12:34 17", "1 00:12:34 05", "0 12_min 05"});
+        rows(u"0 00:12:34 17\n1 00:12:34 05\n0 12_min 05"_s);
     }
     void anInterruptedCallIsLoggedAtTheNextStart() {
         const QStringList r = row();

@@ -155,7 +155,7 @@ Tyyppi 1;Asetukset;Palveluntarjoaja;6;42;0;esc;6;42;6;;0,0|0,0|0,0|0,0|0)"_s);
 
     void theCounterResetClearsTheTotalsAndTheLogOnlyOnYes_data() { rows(u"yes\nno"_s); }
     void theCounterResetClearsTheTotalsAndTheLogOnlyOnYes() {
-        const bool yes = cell("row") == u"yes";
+        const bool yes = cell() == u"yes";
         // Three values a reset must leave alone, then the five totals it clears, and a log.
         const QStringList keys = u"Tyyppi;Palveluntarjoaja;Kesto Tuntia;Kustannukset 1;"
                                  u"Kustannukset 2;Tunnit;Minuutit;Sekunnit"_s.split(u';');

@@ -71,29 +71,18 @@ private:
     std::unique_ptr<TestPlatform> m_platform;
 };
 
-// The current row's cell in the named column.
-template <class T = QString> T cell(const char* column) {
-    return *static_cast<T*>(QTest::qData(column, qMetaTypeId<T>()));
-}
-
-// A table of one text column "row", a row per string or per line, each named by itself.
-inline void rows(const QStringList& table) {
+// A table of one text column "row", a row per line (or per separator), each named by itself.
+inline void rows(const QString& table, QChar separator = u'\n') {
     QTest::addColumn<QString>("row");
-    for (const QString& row : table)
+    for (const QString& row : table.split(separator, Qt::SkipEmptyParts))
         QTest::newRow(qPrintable(row)) << row;
 }
-inline void rows(std::initializer_list<const char*> table) {
-    QStringList texts;
-    for (const char* row : table)
-        texts << QString::fromUtf8(row);
-    rows(texts);
+// The current row's text, and its cells.
+inline QString cell() {
+    return *static_cast<QString*>(QTest::qData("row", qMetaTypeId<QString>()));
 }
-inline void rows(const QString& lines) {
-    rows(lines.split(u'\n', Qt::SkipEmptyParts));
-}
-// The current row's cells.
 inline QStringList row(QChar separator = u' ') {
-    return cell("row").split(separator);
+    return cell().split(separator);
 }
 
 // The file's bytes, none when it cannot be read.

@@ -58,9 +58,9 @@ private slots:
     // or totals. The viewer saves its list in the order it shows, sorted by "Hinta" here, the
     // terminal the stored log.
     void importComesThroughAndExportsAsTheLog_data() {
-        rows({"5.00 preference --yes terminal", "REGEDIT4 preference asked viewer",
-              "5.00 call --replace viewer", "REGEDIT4 totals answered terminal",
-              "5.00 journal answered viewer"});
+        rows(u"5.00 preference --yes terminal\nREGEDIT4 preference asked viewer\n"
+             u"5.00 call --replace viewer\nREGEDIT4 totals answered terminal\n"
+             u"5.00 journal answered viewer"_s);
     }
     void importComesThroughAndExportsAsTheLog() {
         const QStringList r = row();
@@ -135,7 +135,7 @@ running;;Orvalin on käynnissä;Asetukset;Tunnit;1
 5.00;YN;Mitään ei tuotu.;Asetukset;Tunnit;1)"_s);
     }
     void nothingWrittenLeavesTheStoreAsItWas() {
-        const QStringList r = cell("row").replace(u'\'', u'"').split(u';');
+        const QStringList r = cell().replace(u'\'', u'"').split(u';');
         store(Keys::Asetukset, Keys::Tunnit, u"00"_s);
         store(Keys::Päivämäärä, u"0"_s, u"1. tammikuuta 1999"_s);
         const QByteArray before = storeBytes();
