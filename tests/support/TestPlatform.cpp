@@ -2,7 +2,11 @@
 
 #include "platform/LinuxPlatform.h"
 
+#include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -30,19 +34,23 @@ private:
 
 } // namespace
 
-void ScriptedDialUp::sendProgress(int code, const QString& text) {
+void ScriptedDialUp::report(int code, const QString& text) {
+    QSignalSpy handled(this, &DialUp::Progress);
     QTimer::singleShot(0, this, [this, code, text] {
         stateCode = code;
         stateText = text;
         emit Progress(code);
     });
+    QVERIFY(handled.wait(2000));
 }
 
-void ScriptedDialUp::sendDone(int code) {
+void ScriptedDialUp::finish(int code) {
+    QSignalSpy handled(this, &DialUp::Done);
     QTimer::singleShot(0, this, [this, code] {
         stateCode = code;
         emit Done();
     });
+    QVERIFY(handled.wait(2000));
 }
 
 Message::Answer AnsweringMessages::show(const Message& message) {
@@ -66,19 +74,13 @@ QStringList AnsweringMessages::texts() const {
 
 QStringList AnsweringMessages::seen() const {
     QStringList seen;
-    for (const Message& message : shown) {
-        const QString icons[] = {QStringLiteral("No icon"), QStringLiteral("Information"),
-                                 QStringLiteral("Critical")};
-        QString line = icons[static_cast<int>(message.icon)];
-        if (message.systemModal)
-            line += QStringLiteral(", system modal");
-        if (message.buttons == Message::Buttons::YesNo)
-            line += message.defaultButton == Message::Answer::No ? QStringLiteral(", Yes/No on No")
-                                                                 : QStringLiteral(", Yes/No");
-        if (message.title != u"Orvalin")
-            line += QStringLiteral(", titled ") + message.title;
-        seen << line + QStringLiteral(": ") + message.text;
-    }
+    for (const Message& m : shown)
+        seen << QStringList{u"No icon"_s, u"Information"_s, u"Critical"_s}[int(m.icon)] +
+                    (m.systemModal ? u", system modal"_s : u""_s) +
+                    (m.buttons == Message::Buttons::Ok        ? u""_s
+                     : m.defaultButton == Message::Answer::No ? u", Yes/No on No"_s
+                                                              : u", Yes/No"_s) +
+                    (m.title == u"Orvalin" ? u""_s : u", titled "_s + m.title) + u": "_s + m.text;
     return seen;
 }
 

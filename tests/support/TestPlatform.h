@@ -32,11 +32,11 @@ public:
     QStringList openLinks;
     QStringList OpenLinks() override { return openLinks; }
 
-    int dialCount() const { return static_cast<int>(calls.count(QStringLiteral("Dial"))); }
-    // Queues a Progress event that reports this state.
-    void sendProgress(int code, const QString& text);
-    // Queues a Done event with this final state.
-    void sendDone(int code);
+    // Reports this state in a Progress event, later through the event queue, and waits until
+    // the program has handled it.
+    void report(int code, const QString& text);
+    // Ends the call in this final state with a Done event, the same way.
+    void finish(int code);
 };
 
 // The alarm clock's double: a test fires each tick itself.
