@@ -150,7 +150,6 @@ meter_start_fast() {
         ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 }
 
-
 # A modem that answers its dial commands with $@ in turn, at $E2E_DIR/modem; its line's UUCP lock
 # is $LOCK.
 modem_start() {

@@ -106,6 +106,14 @@ private:
                  : u"-"_s;
     }
 
+    // Whether the window, as drawn now, shows the colour anywhere.
+    static bool shows(QWidget& window, QColor colour) {
+        const QImage shot = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const auto* pixels = reinterpret_cast<const QRgb*>(shot.constBits());
+        const auto* end = pixels + shot.width() * shot.height();
+        return std::find(pixels, end, colour.rgb()) != end;
+    }
+
 private slots:
     // "stored duration|call|call and total after a tick|stored penni|stored markka|shown cost|
     // stored left and top|place", on a Saturday so that no call is charged at the opening. The
@@ -219,14 +227,6 @@ private slots:
                                     u"hidden"_s, call.section(u'|', 0, 0)}));
         QCOMPARE(FormRegistry::instance().loadedNames().join(u' ') + journalled() + storedRows(0),
                  u"-6. joulukuuta 2026|"_s + call);
-    }
-
-    // Whether the window, as drawn now, shows the colour anywhere.
-    static bool shows(QWidget& window, QColor colour) {
-        const QImage shot = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
-        const auto* pixels = reinterpret_cast<const QRgb*>(shot.constBits());
-        const auto* end = pixels + shot.width() * shot.height();
-        return std::find(pixels, end, colour.rgb()) != end;
     }
 
     // The clock goes on ticking meanwhile, a little faster than the alarm's timers run. The
