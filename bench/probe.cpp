@@ -6,7 +6,7 @@
 // Prints the median, the 99th percentile and the worst time of one probe (goal: p99 1 ms or
 // less).
 
-#include "platform/SerialLine.h"
+#include "dialer/modem/SerialLine.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,7 +1,8 @@
 #include "LinuxPlatform.h"
 
-#include "LinuxDialUp.h"
 #include "RealTimeAlarm.h"
+#include "dialer/LinuxDialUp.h"
+#include "settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -36,7 +37,7 @@ QString runtimeFolder() {
 // ORVALIN_SYSTEM_WVDIAL, so that a test or a second setup never reads the machine's own.
 PhonebookFiles phonebookFiles() {
     const QString system = qEnvironmentVariable("ORVALIN_SYSTEM_WVDIAL");
-    return {Phonebook::defaultPath(),
+    return {SettingsStore::configFolder() + QStringLiteral("/puhelinluettelo.conf"),
             {system.isEmpty() ? QStringLiteral("/etc/wvdial.conf") : system,
              QDir::homePath() + QStringLiteral("/.wvdialrc")}};
 }

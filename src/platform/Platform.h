@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DialStates.h"
+#include "dialer/DialUp.h"
 
 #include <QObject>
 #include <QSize>
@@ -11,35 +11,8 @@
 class QWidget;
 
 // The outside components and services the windows use, each behind a small interface, so that
-// tests can put a double in place of every one of them.
-
-// The dial-up component (one instance, `mRAS1` of the start-up window). Its events always arrive
-// later through the event queue, never from inside Dial.
-class DialUp : public QObject {
-    Q_OBJECT
-public:
-    using QObject::QObject;
-
-    virtual int EntryCount() = 0;
-    virtual QString EntryAt(int index) = 0;
-    virtual void setEntry(const QString& entry) = 0;
-    virtual void setUserName(const QString& userName) = 0;
-    virtual void setPassword(const QString& password) = 0;
-    virtual void Dial() = 0;
-    virtual void HangUp() = 0;
-    virtual int StateCode() const = 0;
-    virtual QString StateText() const = 0;
-    // The links that an earlier run left up and nobody meters, one line each with how to end
-    // it: a real modem's line still held by its pppd.
-    virtual QStringList OpenLinks() { return {}; }
-
-signals:
-    void Progress(int ConnectState);
-    void Done();
-};
-
-// The connected state of a remote-access connection.
-inline constexpr int StateConnected = DialStates::Connected.code;
+// tests can put a double in place of every one of them. The dial-up component and the port its
+// modem holds are the dialer's own interfaces.
 
 // The alarm clock: armed with time-of-day patterns ("??:??:??", a "?" for any digit), it raises
 // one event for every second of the wall clock that matches an armed pattern.
@@ -51,15 +24,6 @@ public:
 
 signals:
     void Alarm(int identifier, const QTime& time);
-};
-
-// The modem's serial port; each step can fail.
-class SerialPort {
-public:
-    virtual ~SerialPort() = default;
-    virtual bool setPort(int number) = 0;
-    virtual bool open() = 0;
-    virtual bool close() = 0;
 };
 
 // Flashing of one window, to draw the user's eye to it.

@@ -1,6 +1,6 @@
 #include "LinuxDialUp.h"
 
-#include "SerialLine.h"
+#include "dialer/modem/SerialLine.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ModemDialUp.h"
-#include "Phonebook.h"
-#include "SimulatedDialUp.h"
+#include "dialer/Phonebook.h"
+#include "dialer/demo/SimulatedDialUp.h"
+#include "dialer/modem/ModemDialUp.h"
 
 #include <memory>
 

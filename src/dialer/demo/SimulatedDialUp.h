@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Phonebook.h"
-#include "Platform.h"
+#include "dialer/DialUp.h"
+#include "dialer/Phonebook.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform.h"
+#include "dialer/DialUp.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,5 @@
 #include "Phonebook.h"
 
-#include "settings/SettingsStore.h"
-
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -314,10 +312,6 @@ void readOwn(Phonebook& book, Reader& reader, const QString& text, const QString
 }
 
 } // namespace
-
-QString Phonebook::defaultPath() {
-    return SettingsStore::configFolder() + QStringLiteral("/puhelinluettelo.conf");
-}
 
 Phonebook Phonebook::load(const PhonebookFiles& files) {
     Phonebook book;

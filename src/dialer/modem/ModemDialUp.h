@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Phonebook.h"
-#include "Platform.h"
-#include "SerialLine.h"
+#include "dialer/DialUp.h"
+#include "dialer/Phonebook.h"
+#include "dialer/modem/SerialLine.h"
 
 #include <QByteArray>
 #include <QFileSystemWatcher>

@@ -56,8 +56,6 @@ struct Phonebook {
     // /dev/ttyS0 to /dev/ttyS3.
     QMap<int, QString> comPorts;
 
-    // $XDG_CONFIG_HOME/Orvalin/puhelinluettelo.conf
-    static QString defaultPath();
     // When no file gives an entry, the built-in demo entries.
     static Phonebook load(const PhonebookFiles& files);
     // The own phonebook's text alone.
