@@ -57,22 +57,18 @@ void EndRunOnSignalsAndSessionEnd(QApplication& application) {
         ::sigaction(signal, &action, nullptr);
 }
 
-// Once, after start-up: the phonebook lines that were skipped, and what stands between each real
-// modem's entry and its first call.
-void ShowPhonebookProblems(LinuxPlatform& linuxPlatform) {
-    const QStringList skipped = linuxPlatform.linuxDialUp().problems();
-    const QStringList setup = linuxPlatform.linuxDialUp().setupProblems();
+// Once, after start-up, in a message and on standard error: what the phonebook and the machine
+// say about the entries.
+void ShowSetupNotes(LinuxPlatform& linuxPlatform) {
     QStringList parts;
-    if (!skipped.isEmpty())
-        parts << QStringLiteral("Puhelinluettelon virheelliset rivit ohitettiin:\n") +
-                     skipped.join(u'\n');
-    if (!setup.isEmpty())
-        parts << QStringLiteral("Modeemin soittamiseen puuttuu vielä:\n") + setup.join(u'\n');
-    if (parts.isEmpty())
-        return;
-    for (const QString& problem : skipped + setup)
-        std::fprintf(stderr, "orvalin: %s\n", qPrintable(problem));
-    linuxPlatform.messages().show({parts.join(QStringLiteral("\n\n")), Message::Icon::Information});
+    for (const LinuxDialUp::SetupNote& note : linuxPlatform.linuxDialUp().setupNotes()) {
+        parts << note.heading + u'\n' + note.lines.join(u'\n');
+        for (const QString& line : note.lines)
+            std::fprintf(stderr, "orvalin: %s\n", qPrintable(line));
+    }
+    if (!parts.isEmpty())
+        linuxPlatform.messages().show(
+            {parts.join(QStringLiteral("\n\n")), Message::Icon::Information});
 }
 
 // The sounds are silent when missing, so a copy installed without them says so where its user
@@ -175,7 +171,7 @@ int main(int argc, char** argv) {
     if (!StartProgram(SettingsStore::defaultPath()))
         return 0;
 
-    ShowPhonebookProblems(linuxPlatform);
+    ShowSetupNotes(linuxPlatform);
 
     // A signal that came while the start-up message was up has ended the run before the main
     // loop began, which would otherwise wait for a quit that was already asked for.

@@ -3,27 +3,56 @@
 #include "dialer/modem/SerialLine.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSet>
 
 namespace {
 
-// While the simulated modem holds a connection, the port it uses cannot be opened; ports 1 to
-// 4 are virtual and any other opens at once.
-class VirtualSerialPort : public SerialPort {
-public:
-    explicit VirtualSerialPort(const SimulatedDialUp& dialUp) : m_dialUp(dialUp) {}
-    bool setPort(int number) override {
-        if (number < 1 || number > 4)
-            return false;
-        m_port = number;
-        return true;
-    }
-    bool open() override { return m_port != 0 && !m_dialUp.holdsPort(m_port); }
-    bool close() override { return true; }
+QString resolved(const QString& device) {
+    const QString canonical = QFileInfo(device).canonicalFilePath();
+    return canonical.isEmpty() ? device : canonical;
+}
 
-private:
-    const SimulatedDialUp& m_dialUp;
-    int m_port = 0;
-};
+// For each modem entry whose device is no "Com:" number's, the line of [Com Ports] that makes it
+// one: the meter's probe finds the end of a call by that number alone.
+QStringList unmappedModems(const Phonebook& book, const QString& ownFile) {
+    QSet<QString> comDevices;
+    for (int port = 1; port <= 4; ++port)
+        comDevices.insert(resolved(book.comDevice(port)));
+    QSet<int> taken(book.comPorts.keyBegin(), book.comPorts.keyEnd());
+    QMap<QString, int> suggested;
+    QStringList lines;
+    for (const PhonebookEntry& entry : book.entries) {
+        const QString device = resolved(entry.modem.device);
+        if (entry.isDemo() || comDevices.contains(device))
+            continue;
+        if (!suggested.contains(device)) {
+            int port = 1;
+            while (taken.contains(port))
+                ++port;
+            taken.insert(port);
+            suggested.insert(device, port);
+        }
+        const int port = suggested[device];
+        const QString line = QStringLiteral("Com%1 = %2").arg(port).arg(entry.modem.device);
+        lines << (port > 4 ? QStringLiteral("%1: modeemi %2 ei ole minkään Com-numeron laite, eikä "
+                                            "vapaata Com-numeroa ole; vaihda jokin tiedoston %3 "
+                                            "[Com Ports] -riveistä")
+                                 .arg(entry.name, entry.modem.device, ownFile)
+                  : book.comPorts.isEmpty()
+                      ? QStringLiteral("%1: modeemi %2 ei ole minkään Com-numeron laite; lisää "
+                                       "tiedostoon %3 rivit \"[Com Ports]\" ja \"%4\" ja valitse "
+                                       "Asetuksissa Com: %5")
+                            .arg(entry.name, entry.modem.device, ownFile, line)
+                            .arg(port)
+                      : QStringLiteral("%1: modeemi %2 ei ole minkään Com-numeron laite; lisää "
+                                       "tiedoston %3 osioon [Com Ports] rivi \"%4\" ja valitse "
+                                       "Asetuksissa Com: %5")
+                            .arg(entry.name, entry.modem.device, ownFile, line)
+                            .arg(port));
+    }
+    return lines;
+}
 
 } // namespace
 
@@ -97,17 +126,31 @@ QString LinuxDialUp::StateText() const {
     return m_active ? m_active->StateText() : DialStates::Disconnected.name();
 }
 
-QStringList LinuxDialUp::problems() {
-    return book().problems;
-}
-
-QStringList LinuxDialUp::setupProblems() {
-    QStringList problems;
-    for (const PhonebookEntry& entry : book().entries)
-        if (!entry.isDemo())
-            if (const QStringList lacks = SetupProblems(entry.modem, m_system); !lacks.isEmpty())
-                problems << entry.name + QStringLiteral(": ") + lacks.join(QStringLiteral("; "));
-    return problems;
+QList<LinuxDialUp::SetupNote> LinuxDialUp::setupNotes() {
+    const Phonebook& phonebook = book();
+    QStringList lacking;
+    QStringList differing;
+    for (const PhonebookEntry& entry : phonebook.entries) {
+        if (entry.isDemo())
+            continue;
+        if (const QStringList lacks = SetupProblems(entry.modem, m_system); !lacks.isEmpty())
+            lacking << entry.name + QStringLiteral(": ") + lacks.join(QStringLiteral("; "));
+        if (!entry.differing.isEmpty())
+            differing << entry.name + QStringLiteral(": ") +
+                             entry.differing.join(QStringLiteral("; "));
+    }
+    const QList<SetupNote> notes = {
+        {QStringLiteral("Puhelinluettelon virheelliset rivit ohitettiin:"), phonebook.problems},
+        {QStringLiteral("Modeemin soittamiseen puuttuu vielä:"), lacking},
+        {QStringLiteral("Mittari huomaa puhelun päättyneen vain Com-numeron laitteesta:"),
+         unmappedModems(phonebook, m_files.own)},
+        {QStringLiteral("Nämä wvdialin asetukset Orvalin hoitaa toisin:"), differing},
+    };
+    QList<SetupNote> said;
+    for (const SetupNote& note : notes)
+        if (!note.lines.isEmpty())
+            said << note;
+    return said;
 }
 
 QStringList LinuxDialUp::OpenLinks() {
@@ -132,5 +175,5 @@ std::unique_ptr<SerialPort> LinuxDialUp::createSerialPort() {
     if (m_active == m_modem.get())
         return std::make_unique<DeviceSerialPort>(
             [book = &*m_book](int port) { return book->comDevice(port); }, m_system.lockFolder);
-    return std::make_unique<VirtualSerialPort>(*m_simulated);
+    return m_simulated->createSerialPort();
 }

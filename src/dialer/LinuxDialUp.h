@@ -24,10 +24,15 @@ public:
     QString StateText() const override;
     QStringList OpenLinks() override;
 
-    // The phonebook's skipped lines and the files it could not read.
-    QStringList problems();
-    // What each real modem's entry lacks before it can be dialed, one line per entry.
-    QStringList setupProblems();
+    // What the user is told once after start-up, each under its heading: the phonebook's skipped
+    // lines and unreadable files, what each real modem's entry lacks before it can be dialed,
+    // the entries whose modem no "Com:" number is, and the keys followed otherwise than wvdial
+    // follows them.
+    struct SetupNote {
+        QString heading;
+        QStringList lines;
+    };
+    QList<SetupNote> setupNotes();
     // The port the meter probes: the device of a real modem's call, else the simulated one.
     std::unique_ptr<SerialPort> createSerialPort();
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -14,21 +15,42 @@ struct DemoOutcome {
     QString stateText;
 };
 
-// How a real modem is dialed, in the keys of wvdial.conf.
+// How a real modem is dialed, in the keys of wvdial.conf and with wvdial's defaults.
 struct ModemSettings {
+    // As written: the lock is taken under this name and under the device it leads to.
     QString device;
     int baud = 57600;
-    // Init1 to Init9 in their order; the first resets the modem.
+    // Init (or Init1) to Init9 in their order; the first resets the modem.
     QStringList init{QStringLiteral("ATZ")};
+    // Phone, then Phone1 to Phone4 up to the first that is missing: a busy line moves the next
+    // call to the next number.
+    QStringList phones;
     QString dialPrefix;
+    QString areaCode;
     QString dialCommand = QStringLiteral("ATDT");
     int dialTimeoutSeconds = 60;
     QString pppdPath = QStringLiteral("/usr/sbin/pppd");
+    // pppd starts at CONNECT, without looking for a terminal server's login prompt.
+    bool stupidMode = false;
+    // Prompts answered besides "login:", "username:" and "password:".
+    QString loginPrompt;
+    QString passwordPrompt;
+    // pppd hangs up a link idle this long; 0 never.
+    int idleSeconds = 0;
+    // pppd asks the provider for its name servers.
+    bool autoDns = true;
+    // The local address pppd insists on, for a provider that does not give one.
+    QString forceAddress;
+    // A modem that has lost its carrier (DCD) by the time pppd would start fails the call.
+    bool carrierCheck = true;
+
+    // The dial command for the number at this index, as wvdial builds it: a pause after the
+    // prefix, then the area code and the number.
+    QByteArray dialString(qsizetype number) const;
 };
 
 struct PhonebookEntry {
     QString name;
-    QString phone;
     QList<DemoOutcome> outcomes{DemoOutcome{}};
     int stepMilliseconds = 300;
     // Seconds the connection stays up; 0 keeps it up until the program ends.
@@ -36,6 +58,9 @@ struct PhonebookEntry {
     int port = 1;
     // Without a device the entry dials the simulated modem.
     ModemSettings modem;
+    // The keys whose value the program follows otherwise than wvdial would, each with what the
+    // program does instead.
+    QStringList differing;
 
     bool isDemo() const { return modem.device.isEmpty(); }
 };

@@ -1,15 +1,20 @@
 #!/usr/bin/env python3
 """A Hayes modem on a pseudo-terminal, for tests.
 
-fake_modem.py LINK RECORD RESULT...
+fake_modem.py [--lowercase] [--ignore-first] [--login] LINK RECORD RESULT...
 
 LINK becomes a symbolic link to the terminal's device, RECORD receives every byte the modem
 is sent. Each dial command (ATD...) is answered with the next RESULT, the last one repeating:
-a result code such as "CONNECT 33600" or "BUSY", or "silence" for no answer at all. Every
-other command is answered "OK", "ERROR" for "AT+FAIL", nothing for "AT+SILENT"; after "ATV0"
-the answers are numeric codes. Commands are echoed, as by a modem in its factory setting.
-"+++" and "ATH" hang up, and so does the closing of the line: a pseudo-terminal has no DTR to
-drop. Ends on SIGTERM.
+a result code such as "CONNECT 33600", "BUSY" or "DELAYED", a number such as "10", or
+"silence" for no answer at all. Every other command is answered "OK", "ERROR" for "AT+FAIL",
+nothing for "AT+SILENT"; after "ATV0" OK and ERROR are the numbers 0 and 4. Commands are
+echoed, as by a modem in its factory setting. "+++" and "ATH" hang up, and so does the closing
+of the line: a pseudo-terminal has no DTR to drop. Ends on SIGTERM.
+
+--lowercase  words come in lowercase ("ok", "connect 33600"), as some modems send them
+--ignore-first  the first command is echoed and not answered, as by a modem told ATQ1
+--login  after CONNECT a terminal server asks "login:" and "Password:", each answered by a
+         line, before it starts PPP; without it, PPP starts at once
 """
 import os
 import select
@@ -17,7 +22,9 @@ import sys
 import time
 import tty
 
-link, record_path, *results = sys.argv[1:]
+arguments = sys.argv[1:]
+flags = {a for a in arguments if a.startswith("--")}
+link, record_path, *results = [a for a in arguments if not a.startswith("--")]
 master, slave = os.openpty()
 tty.setraw(master)
 name = os.ttyname(slave)
@@ -30,25 +37,40 @@ record = open(record_path, "ab", buffering=0)
 dials = 0
 online = False
 numeric = False
-CODES = {"OK": "0", "CONNECT": "1", "ERROR": "4", "BUSY": "7"}
+ignoring = "--ignore-first" in flags
+# After CONNECT: what the other end sends at each line it is answered with.
+prompts = []
 command = b""
+# The numeric codes of CONNECT that the tests send (Rockwell's: bare, 1200, 2400, 33600).
+CONNECT_NUMBERS = {"1", "5", "10", "84"}
+# The start of an LCP Configure-Request, as a provider's PPP sends it.
+PPP_FRAME = b"\x7e\xff\x7d\x23\xc0\x21\x7d\x21\x7d\x21\x7d\x20\x7d\x34"
 
 
 def say(text):
-    if numeric:
-        text = CODES.get(text.split(" ")[0], text)
-    os.write(master, b"\r\n" + text.encode() + b"\r\n")
+    if numeric and text in ("OK", "ERROR"):
+        os.write(master, {"OK": b"0\r", "ERROR": b"4\r"}[text])
+    elif text.isdigit():
+        os.write(master, text.encode() + b"\r")
+    else:
+        text = text.lower() if "--lowercase" in flags else text
+        os.write(master, b"\r\n" + text.encode() + b"\r\n")
 
 
 def answer(line):
-    global dials, online, numeric
+    global dials, online, numeric, prompts
     upper = line.upper()
     if upper.startswith(b"ATD"):
         result = results[min(dials, len(results) - 1)]
         dials += 1
         if result != "silence":
             say(result)
-            online = result.startswith("CONNECT")
+            online = result.upper().startswith("CONNECT") or result in CONNECT_NUMBERS
+            # The provider's PPP starts at once, or once the login is answered.
+            if online:
+                prompts = [b"\r\nWelcome\r\nlogin: ", b"\r\nPassword: "] if "--login" in flags else []
+                prompts.append(PPP_FRAME)
+                os.write(master, prompts.pop(0))
     elif upper == b"AT+FAIL":
         say("ERROR")
     elif upper == b"AT+SILENT":
@@ -75,6 +97,8 @@ while True:
         continue
     record.write(data)
     if online:
+        if prompts and b"\r" in data:
+            os.write(master, prompts.pop(0))
         if b"+++" in data:
             online = False
             say("OK")
@@ -83,7 +107,10 @@ while True:
         if byte in b"\r\n":
             if command.strip():
                 os.write(master, command + b"\r")
-                answer(command.strip())
+                if ignoring:
+                    ignoring = False
+                else:
+                    answer(command.strip())
             command = b""
         else:
             command += bytes([byte])

@@ -7,7 +7,8 @@ descriptor N, its log written to descriptor M in pppd's words, and pppd's exit c
 FAKE_PPPD_SCENARIO says what happens: "up SECONDS" (the default, 3600) connects and ends with
 a modem hangup after that long, "auth-fail" is refused by the provider. SIGTERM ends it as
 pppd ends. FAKE_PPPD_RECORD names a file that receives its pid, its options and the SHA-256 of
-the password it read.
+the password it read. Like pppd, it prints a line on standard output before it reads its
+options.
 """
 import hashlib
 import os
@@ -15,6 +16,8 @@ import signal
 import sys
 import time
 
+# pppd greets with its plugin on standard output before it reads "logfd".
+os.write(1, b"Plugin passwordfd.so loaded.\n")
 options = sys.argv[1:]
 value = {options[i]: options[i + 1] for i in range(len(options) - 1)}
 log = int(value["logfd"])

@@ -7,6 +7,23 @@ namespace {
 // Marks the end of a step list: the Done event.
 constexpr DialState DoneMarker{-1, u""};
 
+class VirtualSerialPort : public SerialPort {
+public:
+    explicit VirtualSerialPort(const SimulatedDialUp& dialUp) : m_dialUp(dialUp) {}
+    bool setPort(int number) override {
+        if (number < 1 || number > 4)
+            return false;
+        m_port = number;
+        return true;
+    }
+    bool open() override { return m_port != 0 && !m_dialUp.holdsPort(m_port); }
+    bool close() override { return true; }
+
+private:
+    const SimulatedDialUp& m_dialUp;
+    int m_port = 0;
+};
+
 } // namespace
 
 SimulatedDialUp::SimulatedDialUp(Phonebook phonebook, QObject* parent)
@@ -119,4 +136,8 @@ void SimulatedDialUp::drop() {
 
 bool SimulatedDialUp::holdsPort(int port) const {
     return m_heldPort != 0 && m_heldPort == port;
+}
+
+std::unique_ptr<SerialPort> SimulatedDialUp::createSerialPort() const {
+    return std::make_unique<VirtualSerialPort>(*this);
 }

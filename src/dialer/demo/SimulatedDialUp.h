@@ -4,6 +4,7 @@
 #include "dialer/Phonebook.h"
 
 #include <QTimer>
+#include <memory>
 
 // The dial-up component on a simulated modem: it dials the entries of a phonebook file, plays
 // the state texts a remote-access service reports for each scripted outcome, and while one of its
@@ -25,6 +26,9 @@ public:
 
     // Whether a connection of ours holds this port now.
     bool holdsPort(int port) const;
+    // The meter's probe of the ports 1 to 4: virtual, each busy while a connection of ours holds
+    // it, and any other opens at once.
+    std::unique_ptr<SerialPort> createSerialPort() const;
 
 private:
     struct Step {

@@ -1,74 +1,52 @@
 #include "ModemDialUp.h"
 
+#include "dialer/modem/ResultCodes.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 using namespace DialStates;
 
 namespace {
-
-// What the modem may answer a dial command with, in words and as a number (ATV0).
-struct DialResult {
-    const char* word;
-    const char* number;
-    DialState state;
-};
-const DialResult DialResults[] = {
-    {"BUSY", "7", LineBusy},           {"NO ANSWER", "8", NoAnswer},
-    {"NO CARRIER", "3", NoCarrier},    {"NO DIALTONE", "6", NoDialtone},
-    {"NO DIAL TONE", "6", NoDialtone}, {"VOICE", nullptr, VoiceAnswer},
-    {"ERROR", "4", Disconnected},
-};
-
-// pppd's exit codes that a user can act on.
-QString pppdExitReason(int code) {
-    switch (code) {
-    case 2:
-        return QStringLiteral("pppd ei hyväksynyt asetuksiaan");
-    case 3:
-        return QStringLiteral("pppd ei saanut pääkäyttäjän oikeuksia");
-    case 4:
-        return QStringLiteral("ytimessä ei ole PPP-tukea");
-    case 5:
-        return QStringLiteral("pppd lopetettiin");
-    case 10:
-        return QStringLiteral("PPP-yhteyden neuvottelu epäonnistui");
-    case 16:
-        return QStringLiteral("modeemi katkaisi puhelun");
-    case 19:
-        return QStringLiteral("palveluntarjoaja hylkäsi käyttäjän nimen tai salasanan");
-    default:
-        return QStringLiteral("pppd päättyi koodilla %1").arg(code);
-    }
-}
 
 QString groupAdvice(const QFileInfo& file) {
     return QStringLiteral("liity ryhmään %1 (sudo adduser $USER %1) ja kirjaudu uudelleen")
         .arg(file.group());
 }
 
-// A descriptor moved above the ones pppd is given, so that no move onto 0 to 4 overwrites
-// another that is still to be moved.
-int above(int fd) {
-    return ::fcntl(fd, F_DUPFD_CLOEXEC, 10);
+// The first of the provider's PPP frames: the flag, the all-stations address and the control
+// field, escaped as it is until the link has agreed otherwise, or not.
+bool startsPpp(const QByteArray& bytes) {
+    return bytes.contains("\x7e\xff\x7d\x23") || bytes.contains("\x7e\xff\x03");
+}
+
+// Where the earliest of the prompts stands in what the terminal server said, -1 for none.
+qsizetype findPrompt(const QByteArray& said, const QStringList& prompts) {
+    qsizetype first = -1;
+    for (const QString& prompt : prompts) {
+        const qsizetype at = prompt.isEmpty() ? -1 : said.indexOf(prompt.toLower().toUtf8());
+        if (at >= 0 && (first < 0 || at < first))
+            first = at;
+    }
+    return first;
+}
+
+qsizetype lineEnd(const QByteArray& bytes) {
+    const qsizetype cr = bytes.indexOf('\r');
+    const qsizetype lf = bytes.indexOf('\n');
+    return cr < 0 ? lf : lf < 0 ? cr : std::min(cr, lf);
 }
 
 } // namespace
 
 QStringList SetupProblems(const ModemSettings& modem, const ModemSystem& system) {
     QStringList problems;
+    if (modem.phones.isEmpty())
+        problems << QStringLiteral("puhelinnumero puuttuu: lisää Phone-rivi");
     const QFileInfo device(modem.device);
     if (!device.exists())
         problems << QStringLiteral("laitetta %1 ei ole: kytke modeemi tai korjaa Modem-rivi")
@@ -98,18 +76,14 @@ ModemDialUp::ModemDialUp(Phonebook phonebook, ModemSystem system, QObject* paren
     : DialUp(parent), m_phonebook(std::move(phonebook)), m_system(std::move(system)) {
     m_timeout.setSingleShot(true);
     connect(&m_timeout, &QTimer::timeout, this, &ModemDialUp::timedOut);
-    connect(&m_reap, &QTimer::timeout, this, &ModemDialUp::pppdEnded);
-    m_kill.setSingleShot(true);
-    connect(&m_kill, &QTimer::timeout, this, [this] {
-        if (m_pppd > 0)
-            ::kill(m_pppd, SIGKILL);
-    });
+    connect(&m_pppd, &Pppd::logLine, this, &ModemDialUp::pppdSays);
+    connect(&m_pppd, &Pppd::ended, this, &ModemDialUp::pppdEnded);
 }
 
 ModemDialUp::~ModemDialUp() {
     if (m_phase == Phase::Up) {
         std::fprintf(stderr, "orvalin: %s: yhteys jää auki; sen katkaisee komento kill %d\n",
-                     qPrintable(m_entryName), static_cast<int>(m_pppd));
+                     qPrintable(m_entryName), static_cast<int>(m_pppd.pid()));
         return;
     }
     HangUp();
@@ -123,8 +97,10 @@ QString ModemDialUp::EntryAt(int index) {
     return m_phonebook.nameAt(index);
 }
 
+// Choosing the entry again starts again from its first number.
 void ModemDialUp::setEntry(const QString& entry) {
     m_entryName = entry;
+    m_number = 0;
 }
 
 void ModemDialUp::setUserName(const QString& userName) {
@@ -149,6 +125,9 @@ void ModemDialUp::start() {
     if (!m_entry || m_entry->isDemo())
         return fail(Disconnected, QStringLiteral("puhelinluettelossa ei ole modeemia tälle"));
     const ModemSettings& modem = m_entry->modem;
+    if (modem.phones.isEmpty())
+        return fail(Disconnected, QStringLiteral("puhelinnumero puuttuu (Phone)"));
+    m_number %= modem.phones.size();
     m_lock = std::make_unique<LineLock>(modem.device, m_system.lockFolder);
     if (const std::optional<QString> why = m_lock->take()) {
         m_lock.reset();
@@ -184,13 +163,18 @@ void ModemDialUp::fail(const DialState& state, const QString& why) {
     emit Done();
 }
 
-void ModemDialUp::sendCommand(const QByteArray& command, int timeoutSeconds) {
+bool ModemDialUp::send(const QByteArray& bytes) {
+    if (::write(m_line, bytes.constData(), bytes.size()) == bytes.size())
+        return true;
+    fail(Disconnected, QStringLiteral("modeemille ei voi kirjoittaa (%1)")
+                           .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return false;
+}
+
+void ModemDialUp::sendCommand(const QByteArray& command, int timeout) {
     m_sent = command;
-    const QByteArray bytes = command + '\r';
-    if (::write(m_line, bytes.constData(), bytes.size()) != bytes.size())
-        return fail(Disconnected, QStringLiteral("modeemille ei voi kirjoittaa (%1)")
-                                      .arg(QString::fromLocal8Bit(std::strerror(errno))));
-    m_timeout.start(timeoutSeconds * 1000);
+    if (send(command + '\r'))
+        m_timeout.start(timeout);
 }
 
 void ModemDialUp::readModem() {
@@ -200,51 +184,115 @@ void ModemDialUp::readModem() {
         m_received.append(bytes, count);
     if (count == 0 || (errno != EAGAIN && errno != EINTR))
         return fail(Disconnected, QStringLiteral("modeemin linja sulkeutui"));
-    m_received.replace('\n', '\r');
-    for (qsizetype end; m_line >= 0 && (end = m_received.indexOf('\r')) >= 0;) {
+    // After CONNECT what comes is a terminal server's text or PPP, not lines of the modem's.
+    for (qsizetype end;
+         m_line >= 0 && m_phase != Phase::Prompting && (end = lineEnd(m_received)) >= 0;) {
         const QByteArray line = m_received.left(end).trimmed();
         m_received.remove(0, end + 1);
         // The modem repeats each command before it answers.
         if (!line.isEmpty() && line != m_sent)
             modemSays(line);
     }
+    if (m_phase == Phase::Prompting)
+        answerPrompts();
 }
 
 void ModemDialUp::modemSays(const QByteArray& line) {
+    const ModemAnswer answer = ReadModemAnswer(line);
+    const QString said = QString::fromLatin1(line);
     if (m_phase == Phase::Commanding) {
-        if (line == "OK" || line == "0")
+        if (answer == ModemAnswer::Ok)
             nextCommand();
-        else if (line == "ERROR" || line == "4")
+        else if (answer == ModemAnswer::Error)
             fail(Disconnected,
                  QStringLiteral("modeemi hylkäsi komennon %1").arg(QString::fromLatin1(m_sent)));
         return;
     }
+    if (m_phase == Phase::Quieting) {
+        // Whatever ATQ0 got, the ignored command goes again.
+        if (answer == ModemAnswer::Ok || answer == ModemAnswer::Error)
+            timedOut();
+        return;
+    }
     if (m_phase != Phase::Dialing)
         return;
-    if (line.startsWith("CONNECT") || line == "1") {
+    const auto failWith = [&](const DialState& state) {
+        fail(state, QStringLiteral("modeemi vastasi %1").arg(said));
+    };
+    switch (answer) {
+    case ModemAnswer::Connect:
         m_timeout.stop();
         report(DeviceConnected);
         report(AllDevicesConnected);
-        startPppd();
+        if (m_entry->modem.stupidMode)
+            return startPppd();
+        m_phase = Phase::Prompting;
+        m_timeout.start(PromptTimeout);
+        return;
+    case ModemAnswer::Busy:
+        // The next call tries the next number, as wvdial does.
+        m_number = (m_number + 1) % m_entry->modem.phones.size();
+        return failWith(LineBusy);
+    case ModemAnswer::NoAnswer:
+        return failWith(NoAnswer);
+    case ModemAnswer::NoCarrier:
+        return failWith(NoCarrier);
+    case ModemAnswer::NoDialtone:
+        return failWith(NoDialtone);
+    case ModemAnswer::Voice:
+        return failWith(VoiceAnswer);
+    case ModemAnswer::Error:
+        return failWith(Disconnected);
+    case ModemAnswer::Delayed:
+    case ModemAnswer::Blacklisted:
+        return fail(Disconnected, QStringLiteral("modeemi vastasi %1: se ei soita tähän numeroon "
+                                                 "ennen kuin sen oma uudelleenvalinnan raja "
+                                                 "sallii")
+                                      .arg(said));
+    case ModemAnswer::UnknownNumber:
+        return fail(
+            Disconnected,
+            QStringLiteral("modeemi vastasi numerolla %1, jota ei ole tulostaulukossa").arg(said));
+    case ModemAnswer::Ok:
+    case ModemAnswer::Ring:
+    case ModemAnswer::Progress:
+    case ModemAnswer::Other:
         return;
     }
-    for (const DialResult& result : DialResults)
-        if (line == result.word || (result.number && line == result.number))
-            return fail(result.state,
-                        QStringLiteral("modeemi vastasi %1").arg(QString::fromLatin1(line)));
+}
+
+// A terminal server that asks for a login gets the user name typed in the start-up window, and
+// the password; pppd starts once the password is given, PPP begins or the time is up.
+void ModemDialUp::answerPrompts() {
+    if (startsPpp(m_received))
+        return startPppd();
+    const ModemSettings& modem = m_entry->modem;
+    const QByteArray said = m_received.toLower();
+    const qsizetype login = findPrompt(
+        said, {QStringLiteral("login:"), QStringLiteral("username:"), modem.loginPrompt});
+    const qsizetype password =
+        findPrompt(said, {QStringLiteral("password:"), modem.passwordPrompt});
+    if (login >= 0 && (password < 0 || login < password)) {
+        m_received.clear();
+        send(m_userName.toUtf8() + '\r');
+    } else if (password >= 0) {
+        m_received.clear();
+        if (send(m_password.toUtf8() + '\r'))
+            startPppd();
+    }
 }
 
 // The init strings one by one, each once the last one's OK came, and then the number.
 void ModemDialUp::nextCommand() {
     const ModemSettings& modem = m_entry->modem;
+    m_resent = false;
     if (m_nextInit < modem.init.size()) {
         m_phase = Phase::Commanding;
-        return sendCommand(modem.init[m_nextInit++].toLatin1(), CommandTimeoutSeconds);
+        return sendCommand(modem.init[m_nextInit++].toLatin1(), CommandTimeout);
     }
     m_phase = Phase::Dialing;
     report(ConnectDevice);
-    sendCommand((modem.dialCommand + modem.dialPrefix + m_entry->phone).toLatin1(),
-                modem.dialTimeoutSeconds);
+    sendCommand(modem.dialString(m_number), modem.dialTimeoutSeconds * 1000);
 }
 
 void ModemDialUp::timedOut() {
@@ -253,9 +301,18 @@ void ModemDialUp::timedOut() {
         SetDtr(m_line, true);
         return nextCommand();
     case Phase::Commanding:
-        return fail(
-            Disconnected,
-            QStringLiteral("modeemi ei vastannut komentoon %1").arg(QString::fromLatin1(m_sent)));
+        if (m_resent)
+            return fail(Disconnected, QStringLiteral("modeemi ei vastannut komentoon %1")
+                                          .arg(QString::fromLatin1(m_sent)));
+        // A modem told to keep quiet (ATQ1) answers nothing: as wvdial does, it is told to
+        // answer, and the command goes once more.
+        m_phase = Phase::Quieting;
+        --m_nextInit;
+        return sendCommand("ATQ0", QuietTimeout);
+    case Phase::Quieting:
+        m_phase = Phase::Commanding;
+        m_resent = true;
+        return sendCommand(m_entry->modem.init[m_nextInit++].toLatin1(), CommandTimeout);
     case Phase::Dialing: {
         // Any character stops a modem that is still dialing.
         [[maybe_unused]] const ssize_t written = ::write(m_line, "\r", 1);
@@ -263,6 +320,8 @@ void ModemDialUp::timedOut() {
             NoAnswer,
             QStringLiteral("ei vastausta %1 sekunnissa").arg(m_entry->modem.dialTimeoutSeconds));
     }
+    case Phase::Prompting:
+        return startPppd();
     case Phase::Idle:
     case Phase::Linking:
     case Phase::Up:
@@ -270,158 +329,58 @@ void ModemDialUp::timedOut() {
     }
 }
 
-// pppd gets the open line as its standard input and output, the password through a pipe that
-// holds nothing else, and a log file, which unlike a pipe outlives the program without killing
-// pppd when it writes.
+// pppd takes the open line over; the locks name it from now on.
 void ModemDialUp::startPppd() {
-    m_phase = Phase::Linking;
-    const ModemSettings& modem = m_entry->modem;
-    m_logPath = m_system.logFolder + QStringLiteral("/orvalin-pppd.log");
-    m_logRead = 0;
-    m_lastLogLine.clear();
-    const int log = ::open(QFile::encodeName(m_logPath).constData(),
-                           O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    int password[2] = {-1, -1};
-    if (log < 0 || ::pipe2(password, O_CLOEXEC) != 0) {
-        const QString why = QString::fromLocal8Bit(std::strerror(errno));
-        if (log >= 0)
-            ::close(log);
-        return fail(Disconnected,
-                    QStringLiteral("pppd:n lokia %1 ei voi luoda (%2)").arg(m_logPath, why));
-    }
-    const QByteArray secret = m_password.toUtf8();
-    [[maybe_unused]] const ssize_t written =
-        ::write(password[1], secret.constData(), secret.size());
-    ::close(password[1]);
-
-    m_logWatch = std::make_unique<QFileSystemWatcher>(QStringList{m_logPath});
-    connect(m_logWatch.get(), &QFileSystemWatcher::fileChanged, this, &ModemDialUp::readPppdLog);
-
-    const QByteArray program = QFile::encodeName(modem.pppdPath);
-    const QList<QByteArray> arguments = {
-        program,
-        "call",
-        QFile::encodeName(QFileInfo(m_system.peersFile).fileName()),
-        "passwordfd",
-        "3",
-        "logfd",
-        "4",
-        "nodetach",
-        "user",
-        m_userName.toUtf8(),
-        QByteArray::number(modem.baud)};
-    std::vector<char*> argv;
-    for (const QByteArray& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.constData()));
-    argv.push_back(nullptr);
-
-    const int moved[] = {above(m_line), above(password[0]), above(log)};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, moved[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, moved[0], 1);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, moved[1], 3);
-    posix_spawn_file_actions_adddup2(&actions, moved[2], 4);
-    // Nothing else of the program's reaches pppd, whatever was opened without close-on-exec.
-    posix_spawn_file_actions_addclosefrom_np(&actions, 5);
-    // A session of its own, so that neither the terminal's signals nor the end of the program
-    // end the link; and the signals at their defaults, which the program's handlers are not.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t all;
-    sigset_t none;
-    sigfillset(&all);
-    sigemptyset(&none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes,
-                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-    pid_t pid = 0;
-    const int error =
-        std::find(std::begin(moved), std::end(moved), -1) != std::end(moved)
-            ? EMFILE
-            : posix_spawn(&pid, program.constData(), &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    for (const int fd : {moved[0], moved[1], moved[2], password[0], log})
-        if (fd >= 0)
-            ::close(fd);
-    if (error != 0) {
-        m_logWatch.reset();
-        return fail(Disconnected,
-                    QStringLiteral("pppd (%1) ei käynnisty (%2)")
-                        .arg(modem.pppdPath, QString::fromLocal8Bit(std::strerror(error))));
-    }
-
-    // pppd has the line now: ours is closed without leaving exclusive mode, which pppd keeps.
-    m_pppd = pid;
-    m_lock->handTo(pid);
     m_timeout.stop();
+    const ModemSettings& modem = m_entry->modem;
+    if (modem.carrierCheck && CarrierDetected(m_line) == false)
+        return fail(NoCarrier, QStringLiteral("modeemi ilmoitti yhteydestä, mutta kantoaalto "
+                                              "(DCD) puuttuu"));
+    m_phase = Phase::Linking;
+    QList<QByteArray> options = {"nodetach", "user", m_userName.toUtf8()};
+    if (modem.autoDns)
+        options << "usepeerdns";
+    if (modem.idleSeconds > 0)
+        options << "idle" << QByteArray::number(modem.idleSeconds);
+    if (!modem.forceAddress.isEmpty())
+        options << modem.forceAddress.toLatin1() + ':';
+    options << QByteArray::number(modem.baud);
+    if (const std::optional<QString> why = m_pppd.start(
+            modem.pppdPath, QFileInfo(m_system.peersFile).fileName(), options, m_line,
+            m_password.toUtf8(), m_system.logFolder + QStringLiteral("/orvalin-pppd.log")))
+        return fail(Disconnected, *why);
+    // Our descriptor is closed without leaving exclusive mode, which pppd keeps.
+    m_lock->handTo(m_pppd.pid());
     m_lineReady.reset();
     ::close(m_line);
     m_line = -1;
-    const int ended = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-    if (ended >= 0) {
-        m_pppdEnded = std::make_unique<QSocketNotifier>(ended, QSocketNotifier::Read);
-        connect(m_pppdEnded.get(), &QSocketNotifier::activated, this, &ModemDialUp::pppdEnded);
-    } else {
-        // A kernel without pidfd (before 5.3): pppd's end is looked for once a second.
-        m_reap.start(1000);
-    }
-    readPppdLog();
 }
 
-void ModemDialUp::readPppdLog() {
-    QFile file(m_logPath);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(m_logRead))
+void ModemDialUp::pppdSays(const QString& line) {
+    if (m_phase != Phase::Linking)
         return;
-    const QByteArray text = file.readAll();
-    const qsizetype complete = text.lastIndexOf('\n') + 1;
-    m_logRead += complete;
-    static const QRegularExpression address(QStringLiteral("^local\\s+IP address"));
-    for (const QByteArray& bytes : text.left(complete).split('\n')) {
-        const QString line = QString::fromUtf8(bytes).trimmed();
-        if (line.isEmpty())
-            continue;
-        m_lastLogLine = line;
-        if (m_phase != Phase::Linking)
-            continue;
-        if (line.startsWith(QStringLiteral("Connect:")))
-            report(StartAuthentication);
-        else if (line.contains(QStringLiteral("authentication succeeded")))
-            report(LogonNetwork);
-        else if (address.match(line).hasMatch()) {
-            // Connected: from here on only pppd's end matters, and the log is no longer read.
-            m_phase = Phase::Up;
-            m_state = Connected;
-            m_logWatch.reset();
-            emit Done();
-            return;
-        }
+    if (line.startsWith(QStringLiteral("Connect:"))) {
+        report(StartAuthentication);
+    } else if (line.contains(QStringLiteral("authentication succeeded"))) {
+        report(LogonNetwork);
+    } else if (line.startsWith(QStringLiteral("local")) &&
+               line.contains(QStringLiteral("IP address"))) {
+        // Connected: from here on only pppd's end matters.
+        m_phase = Phase::Up;
+        m_state = Connected;
+        m_pppd.stopReadingLog();
+        emit Done();
     }
 }
 
-void ModemDialUp::pppdEnded() {
-    int status = 0;
-    if (m_pppd <= 0 || ::waitpid(m_pppd, &status, WNOHANG) != m_pppd)
-        return;
-    if (m_pppdEnded)
-        ::close(static_cast<int>(m_pppdEnded->socket()));
-    m_pppdEnded.reset();
-    m_reap.stop();
-    m_kill.stop();
-    m_pppd = 0;
-    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    if (m_phase == Phase::Linking)
-        readPppdLog();
-    m_logWatch.reset();
+void ModemDialUp::pppdEnded(int code) {
     closeLine();
     const Phase phase = std::exchange(m_phase, Phase::Idle);
+    const QString last = m_pppd.lastLogLine();
     if (phase == Phase::Linking)
-        fail(Disconnected, m_lastLogLine.isEmpty()
-                               ? pppdExitReason(code)
-                               : QStringLiteral("%1: %2").arg(pppdExitReason(code), m_lastLogLine));
+        fail(Disconnected, last.isEmpty()
+                               ? Pppd::exitReason(code)
+                               : QStringLiteral("%1: %2").arg(Pppd::exitReason(code), last));
     else if (phase == Phase::Up)
         report(Disconnected);
 }
@@ -431,22 +390,20 @@ void ModemDialUp::closeLine() {
     m_lineReady.reset();
     CloseSerialLine(m_line);
     m_line = -1;
-    if (m_lock && m_pppd == 0) {
+    if (m_lock && m_pppd.pid() == 0) {
         m_lock->release();
         m_lock.reset();
     }
 }
 
 // Abandons the call: a modem still taking commands or dialing is told to hang up and its line
-// closed, which drops DTR; pppd is asked to end, and told to once more after a while.
+// closed, which drops DTR; pppd is asked to end, and made to after a while.
 void ModemDialUp::HangUp() {
     const Phase phase = std::exchange(m_phase, Phase::Idle);
     m_state = Disconnected;
-    if (m_pppd > 0) {
-        if (phase != Phase::Idle) {
-            ::kill(m_pppd, SIGTERM);
-            m_kill.start(3000);
-        }
+    if (m_pppd.pid() > 0) {
+        if (phase != Phase::Idle)
+            m_pppd.terminate();
         return;
     }
     if (m_line >= 0) {

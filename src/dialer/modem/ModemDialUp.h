@@ -2,10 +2,10 @@
 
 #include "dialer/DialUp.h"
 #include "dialer/Phonebook.h"
+#include "dialer/modem/Pppd.h"
 #include "dialer/modem/SerialLine.h"
 
 #include <QByteArray>
-#include <QFileSystemWatcher>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <memory>
@@ -21,13 +21,14 @@ struct ModemSystem {
     QString logFolder;
 };
 
-// What stands between an entry and its first call, one text per problem: the device, its
-// permissions, pppd, its options and the kernel's PPP support, each with what to do.
+// What stands between an entry and its first call, one text per problem: the number, the
+// device, its permissions, pppd, its options and the kernel's PPP support, each with what to do.
 QStringList SetupProblems(const ModemSettings& modem, const ModemSystem& system);
 
 // Dials the phonebook's device entries through a Hayes modem: AT commands on the serial line,
-// then pppd on the same open line for the link. The line is locked for the whole call, and once
-// pppd has the link the lock names pppd, which may outlive the program.
+// the login prompts of a terminal server, then pppd on the same open line for the link. The line
+// is locked for the whole call, and once pppd has the link the locks name pppd, which may
+// outlive the program.
 class ModemDialUp : public DialUp {
     Q_OBJECT
 public:
@@ -46,23 +47,29 @@ public:
     QString StateText() const override { return m_state.name(); }
 
     // The pid of the pppd of the current call, 0 when there is none.
-    pid_t pppdPid() const { return m_pppd; }
+    pid_t pppdPid() const { return m_pppd.pid(); }
 
 private:
-    enum class Phase { Idle, Resetting, Commanding, Dialing, Linking, Up };
-    static constexpr int CommandTimeoutSeconds = 5;
+    enum class Phase { Idle, Resetting, Commanding, Quieting, Dialing, Prompting, Linking, Up };
+    static constexpr int CommandTimeout = 5000;
+    // How long ATQ0 may take before a command the modem ignored is sent again.
+    static constexpr int QuietTimeout = 500;
+    // How long a terminal server may take to ask for a login or to start PPP.
+    static constexpr int PromptTimeout = 10000;
 
     void start();
     void report(const DialState& state);
     void fail(const DialState& state, const QString& why);
-    void sendCommand(const QByteArray& command, int timeoutSeconds);
+    bool send(const QByteArray& bytes);
+    void sendCommand(const QByteArray& command, int timeout);
     void readModem();
     void modemSays(const QByteArray& line);
+    void answerPrompts();
     void nextCommand();
     void timedOut();
     void startPppd();
-    void readPppdLog();
-    void pppdEnded();
+    void pppdSays(const QString& line);
+    void pppdEnded(int code);
     void closeLine();
 
     Phonebook m_phonebook;
@@ -71,6 +78,8 @@ private:
     QString m_userName;
     QString m_password;
     const PhonebookEntry* m_entry = nullptr;
+    // The number the next dial calls: a busy one moves it on.
+    qsizetype m_number = 0;
     DialState m_state = DialStates::Disconnected;
     Phase m_phase = Phase::Idle;
 
@@ -80,14 +89,9 @@ private:
     QByteArray m_received;
     qsizetype m_nextInit = 0;
     QByteArray m_sent;
+    // The command was sent once more after ATQ0.
+    bool m_resent = false;
     QTimer m_timeout;
 
-    pid_t m_pppd = 0;
-    std::unique_ptr<QSocketNotifier> m_pppdEnded;
-    QTimer m_reap;
-    QString m_logPath;
-    qint64 m_logRead = 0;
-    QString m_lastLogLine;
-    std::unique_ptr<QFileSystemWatcher> m_logWatch;
-    QTimer m_kill;
+    Pppd m_pppd;
 };

@@ -60,72 +60,102 @@ speed_t speedOf(int baud) {
 
 LineLock::LineLock(const QString& device, const QString& lockFolder) {
     const QString resolved = QFileInfo(device).canonicalFilePath();
-    const QString name = QFileInfo(resolved.isEmpty() ? device : resolved).fileName();
-    m_path = lockFolder + QStringLiteral("/LCK..") + name;
-    m_encodedPath = QFile::encodeName(m_path);
+    for (const QString& name : {device, resolved}) {
+        const QString path = lockFolder + QStringLiteral("/LCK..") + QFileInfo(name).fileName();
+        if (!name.isEmpty() && !m_paths.contains(path)) {
+            m_paths << path;
+            m_locks.append({path, QFile::encodeName(path)});
+        }
+    }
 }
 
 // Read with bare system calls: the meter's probe asks this once a second for the whole call.
-std::optional<QString> LineLock::heldBecause() const {
-    const int fd = ::open(m_encodedPath.constData(), O_RDONLY | O_CLOEXEC);
+std::optional<QString> LineLock::heldBecause(const Lock& lock) {
+    const int fd = ::open(lock.encoded.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT)
         return std::nullopt;
     if (fd < 0)
-        return QStringLiteral("lukkoa %1 ei voi lukea (%2)").arg(m_path, systemError());
+        return QStringLiteral("lukkoa %1 ei voi lukea (%2)").arg(lock.path, systemError());
     char content[128];
     const ssize_t length = ::read(fd, content, sizeof content);
     ::close(fd);
     const std::optional<pid_t> owner =
         lockOwner(QByteArray(content, static_cast<qsizetype>(std::max<ssize_t>(length, 0))));
     if (!owner)
-        return QStringLiteral("lukon %1 sisältöä ei voi tulkita").arg(m_path);
+        return QStringLiteral("lukon %1 sisältöä ei voi tulkita").arg(lock.path);
     if (!alive(*owner))
         return std::nullopt;
-    return QStringLiteral("prosessi %1 pitää linjaa (%2)").arg(*owner).arg(m_path);
+    return QStringLiteral("prosessi %1 pitää linjaa (%2)").arg(*owner).arg(lock.path);
+}
+
+std::optional<QString> LineLock::heldBecause() const {
+    for (const Lock& lock : m_locks)
+        if (std::optional<QString> why = heldBecause(lock))
+            return why;
+    return std::nullopt;
 }
 
 std::optional<pid_t> LineLock::holder() const {
-    QFile file(m_path);
-    const std::optional<pid_t> owner =
-        file.open(QIODevice::ReadOnly) ? lockOwner(file.read(128)) : std::nullopt;
-    return owner && alive(*owner) ? owner : std::nullopt;
+    for (const Lock& lock : m_locks) {
+        QFile file(lock.path);
+        const std::optional<pid_t> owner =
+            file.open(QIODevice::ReadOnly) ? lockOwner(file.read(128)) : std::nullopt;
+        if (owner && alive(*owner))
+            return owner;
+    }
+    return std::nullopt;
 }
 
 std::optional<QString> LineLock::take() {
-    if (std::optional<QString> why = heldBecause())
+    m_holder = ::getpid();
+    for (const Lock& lock : m_locks) {
+        if (std::optional<QString> why = take(lock)) {
+            release();
+            return why;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> LineLock::take(const Lock& lock) {
+    if (std::optional<QString> why = heldBecause(lock))
         return why;
-    if (!write(::getpid(), false)) {
+    if (!write(lock, ::getpid(), false)) {
         if (errno != EEXIST)
-            return QStringLiteral("lukkoa %1 ei voi kirjoittaa (%2)").arg(m_path, systemError());
+            return QStringLiteral("lukkoa %1 ei voi kirjoittaa (%2)").arg(lock.path, systemError());
         // Another taker came first, or the lock is stale: its process is gone, and a new lock
         // is put in its place.
-        if (std::optional<QString> why = heldBecause())
+        if (std::optional<QString> why = heldBecause(lock))
             return why;
-        if (!write(::getpid(), true))
-            return QStringLiteral("lukkoa %1 ei voi kirjoittaa (%2)").arg(m_path, systemError());
+        if (!write(lock, ::getpid(), true))
+            return QStringLiteral("lukkoa %1 ei voi kirjoittaa (%2)").arg(lock.path, systemError());
     }
-    m_holder = ::getpid();
     return std::nullopt;
 }
 
 void LineLock::handTo(pid_t pid) {
-    if (m_holder != 0 && write(pid, true))
-        m_holder = pid;
+    if (m_holder == 0)
+        return;
+    for (const Lock& lock : m_locks)
+        write(lock, pid, true);
+    m_holder = pid;
 }
 
 void LineLock::release() {
     if (m_holder == 0)
         return;
-    QFile file(m_path);
-    if (file.open(QIODevice::ReadOnly) && lockOwner(file.read(128)) == m_holder)
-        QFile::remove(m_path);
+    for (const Lock& lock : m_locks) {
+        QFile file(lock.path);
+        if (file.open(QIODevice::ReadOnly) && lockOwner(file.read(128)) == m_holder)
+            QFile::remove(lock.path);
+    }
     m_holder = 0;
 }
 
 // The lock is written whole into a file of its own and then put in place, so that no reader
 // ever sees half a pid: linked when there must be no lock yet, renamed over one when replacing.
-bool LineLock::write(pid_t pid, bool replace) const {
-    const QByteArray& path = m_encodedPath;
+bool LineLock::write(const Lock& lock, pid_t pid, bool replace) {
+    const QByteArray& path = lock.encoded;
     const QByteArray temporary = path + ".orvalin." + QByteArray::number(::getpid());
     const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
@@ -166,6 +196,13 @@ OpenedLine OpenSerialLine(const QString& device, int baud) {
 bool SetDtr(int fd, bool on) {
     int bits = TIOCM_DTR;
     return ::ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bits) == 0;
+}
+
+std::optional<bool> CarrierDetected(int fd) {
+    int bits = 0;
+    if (::ioctl(fd, TIOCMGET, &bits) != 0)
+        return std::nullopt;
+    return (bits & TIOCM_CAR) != 0;
 }
 
 void CloseSerialLine(int fd) {

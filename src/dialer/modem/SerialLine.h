@@ -3,36 +3,46 @@
 #include "dialer/DialUp.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 #include <sys/types.h>
 
-// A UUCP lock of a serial line: the file LCK..NAME in the lock folder, named after the device
-// with its links resolved, holding the pid of the process that uses the line. Every program that
-// honours these locks (pppd, a terminal program, a second dialer) keeps off a locked line.
+// The UUCP locks of a serial line: the files LCK..NAME in the lock folder, one named after the
+// device as configured (/dev/modem) and one after the device it leads to (ttyS0), each holding
+// the pid of the process that uses the line. Programs that honour these locks (pppd, minicom, a
+// dialer such as wvdial) keep off a locked line, whichever of the two names they lock it by.
 class LineLock {
 public:
     LineLock(const QString& device, const QString& lockFolder);
 
-    const QString& path() const { return m_path; }
-    // Why the line is taken: a living process holds its lock, or the lock cannot be read. Nothing
-    // when it is free; the lock of a process that is gone is stale and means free.
+    const QStringList& paths() const { return m_paths; }
+    // Why the line is taken: a living process holds a lock of it, or a lock cannot be read.
+    // Nothing when it is free; the lock of a process that is gone is stale and means free.
     std::optional<QString> heldBecause() const;
     // The living process that holds the line, if any.
     std::optional<pid_t> holder() const;
-    // Takes the line for this process, taking over a stale lock; says why not on failure.
+    // Takes the line for this process under both names, taking over stale locks; says why not
+    // on failure, holding nothing then.
     std::optional<QString> take();
-    // Puts another process's pid in the lock: the one that will go on using the line.
+    // Puts another process's pid in the locks: the one that will go on using the line.
     void handTo(pid_t pid);
-    // Removes the lock if it still names the process it was last given to.
+    // Removes each lock that still names the process it was last given to.
     void release();
 
 private:
-    bool write(pid_t pid, bool replace) const;
+    struct Lock {
+        QString path;
+        QByteArray encoded;
+    };
+    static std::optional<QString> heldBecause(const Lock& lock);
+    std::optional<QString> take(const Lock& lock);
+    static bool write(const Lock& lock, pid_t pid, bool replace);
 
-    QString m_path;
-    QByteArray m_encodedPath;
+    QStringList m_paths;
+    QList<Lock> m_locks;
     pid_t m_holder = 0;
 };
 
@@ -46,6 +56,8 @@ OpenedLine OpenSerialLine(const QString& device, int baud);
 // Drops DTR, which hangs up a modem; false where the line has no modem control (a
 // pseudo-terminal).
 bool SetDtr(int fd, bool on);
+// Whether the modem holds its carrier (DCD); nothing where the line has no modem control.
+std::optional<bool> CarrierDetected(int fd);
 // Lets other openers at the line again and closes it.
 void CloseSerialLine(int fd);
 
