@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """A Hayes modem on a pseudo-terminal, for tests.
 
-fake_modem.py [--lowercase] [--ignore-first] [--login] LINK RECORD RESULT...
+fake_modem.py [--lowercase] [--ignore-first] [--login[=LOGIN,PASSWORD]] LINK RECORD RESULT...
 
 LINK becomes a symbolic link to the terminal's device, RECORD receives every byte the modem
 is sent. Each dial command (ATD...) is answered with the next RESULT, the last one repeating:
@@ -13,8 +13,8 @@ of the line: a pseudo-terminal has no DTR to drop. Ends on SIGTERM.
 
 --lowercase  words come in lowercase ("ok", "connect 33600"), as some modems send them
 --ignore-first  the first command is echoed and not answered, as by a modem told ATQ1
---login  after CONNECT a terminal server asks "login:" and "Password:", each answered by a
-         line, before it starts PPP; without it, PPP starts at once
+--login  after CONNECT a terminal server asks "login: " and "Password: " (or the prompts
+         given), each answered by a line, before it starts PPP; without it, PPP starts at once
 """
 import os
 import select
@@ -23,7 +23,8 @@ import time
 import tty
 
 arguments = sys.argv[1:]
-flags = {a for a in arguments if a.startswith("--")}
+flags = {a.split("=")[0] for a in arguments if a.startswith("--")}
+login = next((a.split("=", 1)[1] for a in arguments if a.startswith("--login=")), "login: ,Password: ")
 link, record_path, *results = [a for a in arguments if not a.startswith("--")]
 master, slave = os.openpty()
 tty.setraw(master)
@@ -68,7 +69,7 @@ def answer(line):
             online = result.upper().startswith("CONNECT") or result in CONNECT_NUMBERS
             # The provider's PPP starts at once, or once the login is answered.
             if online:
-                prompts = [b"\r\nWelcome\r\nlogin: ", b"\r\nPassword: "] if "--login" in flags else []
+                prompts = [b"\r\n" + p.encode() for p in login.split(",")] if "--login" in flags else []
                 prompts.append(PPP_FRAME)
                 os.write(master, prompts.pop(0))
     elif upper == b"AT+FAIL":

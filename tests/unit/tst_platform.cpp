@@ -175,93 +175,72 @@ private slots:
         QTest::addColumn<QStringList>("sent");
         QTest::addColumn<QStringList>("states");
         QTest::addColumn<QString>("options");
-        const QString busy = u"Disconnected - Line Busy"_s;
-        const QString failed = u"Disconnected"_s;
+        const auto add = [](const QString& name, const QString& keys, const QStringList& modem,
+                            const QString& pppd, const QStringList& sent, const QStringList& states,
+                            const QString& options = {}) {
+            QTest::newRow(qPrintable(name)) << keys << modem << pppd << sent << states << options;
+        };
+        const QString busy = u"Disconnected - Line Busy"_s, failed = u"Disconnected"_s;
         const QStringList dialed{u"ATZ"_s, u"ATDT0600 1"_s};
-        QTest::newRow("busy") << u""_s << QStringList{u"BUSY"_s} << u""_s << dialed
-                              << QStringList{busy} << u""_s;
-        QTest::newRow("busy in numbers after ATV0")
-            << u"Init2 = ATV0"_s << QStringList{u"7"_s} << u""_s
-            << QStringList{u"ATZ"_s, u"ATV0"_s, u"ATDT0600 1"_s} << QStringList{busy} << u""_s;
-        QTest::newRow("no answer") << u""_s << QStringList{u"NO ANSWER"_s} << u""_s << dialed
-                                   << QStringList{u"Disconnected - No Answer"_s} << u""_s;
-        QTest::newRow("no answer within Dial Timeout")
-            << u"Dial Timeout = 1"_s << QStringList{u"silence"_s} << u""_s << dialed
-            << QStringList{u"Disconnected - No Answer"_s} << u""_s;
-        QTest::newRow("no carrier") << u""_s << QStringList{u"NO CARRIER"_s} << u""_s << dialed
-                                    << QStringList{u"Disconnected - No Carrier"_s} << u""_s;
-        for (const char* tone : {"NO DIAL TONE", "NO DIALTONE"})
-            QTest::newRow(tone) << u""_s << QStringList{QString::fromLatin1(tone)} << u""_s
-                                << dialed << QStringList{u"Disconnected - No Dialtone"_s} << u""_s;
-        QTest::newRow("voice") << u""_s << QStringList{u"VOICE"_s} << u""_s << dialed
-                               << QStringList{u"Disconnected - Voice Answer"_s} << u""_s;
-        for (const char* refusal : {"ERROR", "DELAYED", "BLACKLISTED"})
-            QTest::newRow(refusal) << u""_s << QStringList{QString::fromLatin1(refusal)} << u""_s
-                                   << dialed << QStringList{failed} << u""_s;
-        QTest::newRow("a number outside the table, at once")
-            << u"Init2 = ATV0"_s << QStringList{u"99"_s} << u""_s
-            << QStringList{u"ATZ"_s, u"ATV0"_s, u"ATDT0600 1"_s} << QStringList{failed} << u""_s;
-        QTest::newRow("an init string refused")
-            << u"Init2 = AT+FAIL"_s << QStringList{u"BUSY"_s} << u""_s
-            << QStringList{u"ATZ"_s, u"AT+FAIL"_s} << QStringList{failed} << u""_s;
-        QTest::newRow("wvdial: an init string never answered")
-            << u"Init2 = AT+SILENT"_s << QStringList{u"BUSY"_s} << u""_s
-            << QStringList{u"ATZ"_s, u"AT+SILENT"_s, u"ATQ0"_s, u"AT+SILENT"_s}
-            << QStringList{failed} << u""_s;
-        QTest::newRow("wvdial: a first command ignored")
-            << u""_s << QStringList{u"--ignore-first"_s, u"BUSY"_s} << u""_s
-            << QStringList{u"ATZ"_s, u"ATQ0"_s, u"ATZ"_s, u"ATDT0600 1"_s} << QStringList{busy}
-            << u""_s;
+        const QStringList inNumbers{u"ATZ"_s, u"ATV0"_s, u"ATDT0600 1"_s};
+        add(u"busy"_s, {}, {u"BUSY"_s}, {}, dialed, {busy});
+        add(u"busy in numbers after ATV0"_s, u"Init2 = ATV0"_s, {u"7"_s}, {}, inNumbers, {busy});
+        add(u"no answer"_s, {}, {u"NO ANSWER"_s}, {}, dialed, {u"Disconnected - No Answer"_s});
+        add(u"no answer within Dial Timeout"_s, u"Dial Timeout = 1"_s, {u"silence"_s}, {}, dialed,
+            {u"Disconnected - No Answer"_s});
+        add(u"no carrier"_s, {}, {u"NO CARRIER"_s}, {}, dialed, {u"Disconnected - No Carrier"_s});
+        for (const QString& tone : {u"NO DIAL TONE"_s, u"NO DIALTONE"_s})
+            add(tone, {}, {tone}, {}, dialed, {u"Disconnected - No Dialtone"_s});
+        add(u"voice"_s, {}, {u"VOICE"_s}, {}, dialed, {u"Disconnected - Voice Answer"_s});
+        for (const QString& refusal : {u"ERROR"_s, u"DELAYED"_s, u"BLACKLISTED"_s})
+            add(refusal, {}, {refusal}, {}, dialed, {failed});
+        add(u"a number outside the table, at once"_s, u"Init2 = ATV0"_s, {u"99"_s}, {}, inNumbers,
+            {failed});
+        add(u"an init string refused"_s, u"Init2 = AT+FAIL"_s, {u"BUSY"_s}, {},
+            {u"ATZ"_s, u"AT+FAIL"_s}, {failed});
+        add(u"wvdial: an init string never answered"_s, u"Init2 = AT+SILENT"_s, {u"BUSY"_s}, {},
+            {u"ATZ"_s, u"AT+SILENT"_s, u"ATQ0"_s, u"AT+SILENT"_s}, {failed});
+        add(u"wvdial: a first command ignored"_s, {}, {u"--ignore-first"_s, u"BUSY"_s}, {},
+            {u"ATZ"_s, u"ATQ0"_s, u"ATZ"_s, u"ATDT0600 1"_s}, {busy});
         const QString pppdOptions = u"nodetach user kokeilija usepeerdns 57600"_s;
-        QTest::newRow("CONNECT 2400 in numbers")
-            << u"Init2 = ATV0"_s << QStringList{u"10"_s} << u"auth-fail"_s
-            << QStringList{u"ATZ"_s, u"ATV0"_s, u"ATDT0600 1"_s} << QStringList{failed}
-            << pppdOptions;
-        QTest::newRow("words in lowercase")
-            << u""_s << QStringList{u"--lowercase"_s, u"CONNECT 33600"_s} << u"auth-fail"_s
-            << dialed << QStringList{failed} << pppdOptions;
-        QTest::newRow("a login prompt")
-            << u""_s << QStringList{u"--login"_s, u"CONNECT 33600"_s} << u"auth-fail"_s
-            << dialed + QStringList{u"kokeilija"_s, u"kaalisalaatti"_s} << QStringList{failed}
-            << pppdOptions;
-        QTest::newRow("wvdial: Stupid Mode answers no prompt")
-            << u"Stupid Mode = 1"_s << QStringList{u"--login"_s, u"CONNECT 33600"_s}
-            << u"auth-fail"_s << dialed << QStringList{failed} << pppdOptions;
-        QTest::newRow("wvdial: connected, with Auto DNS, Idle Seconds and Force Address")
-            << u"Auto DNS = off\nIdle Seconds = 300\nForce Address = 10.0.0.5"_s
-            << QStringList{u"CONNECT 33600"_s} << u"up 2"_s << dialed << QStringList{u"Connected"_s}
-            << u"nodetach user kokeilija idle 300 10.0.0.5: 57600"_s;
-        QTest::newRow("wvdial: Dial Prefix, then Area Code")
-            << u"Dial Prefix = 0\nArea Code = 09\nPhone = 0600 12345"_s << QStringList{u"BUSY"_s}
-            << u""_s << QStringList{u"ATZ"_s, u"ATDT0,090600 12345"_s} << QStringList{busy}
-            << u""_s;
-        QTest::newRow("wvdial: Area Code alone, a prefix ending in a pause")
-            << u"Area Code = 09\nDial Prefix = *70,\nPhone = 111"_s << QStringList{u"BUSY"_s}
-            << u""_s << QStringList{u"ATZ"_s, u"ATDT*70,,09111"_s} << QStringList{busy} << u""_s;
-        QTest::newRow("wvdial: an inherited Init beats Init1, Inherits names a section")
-            << u"Inherits = Dialer isp\nInit1 = ATZ1\nInit2 = ATX3\n[Dialer isp]\nInit = AT&F\n"
-               u"Init3 = ATM0"_s
-            << QStringList{u"BUSY"_s} << u""_s
-            << QStringList{u"AT&F"_s, u"ATX3"_s, u"ATM0"_s, u"ATDT0600 1"_s} << QStringList{busy}
-            << u""_s;
-        QTest::newRow("wvdial: busy moves on to Phone1 and back, Phone3 after a gap is not dialed")
-            << u"Phone1 = 222\nPhone3 = 444"_s << QStringList{u"BUSY"_s} << u""_s
-            << QStringList{u"ATZ"_s,     u"ATDT0600 1"_s, u"ATZ"_s,
-                           u"ATDT222"_s, u"ATZ"_s,        u"ATDT0600 1"_s}
-            << QStringList{busy, busy, busy} << u""_s;
-        QTest::newRow("wvdial: no answer dials the same number")
-            << u"Phone1 = 222"_s << QStringList{u"NO ANSWER"_s, u"BUSY"_s} << u""_s
-            << QStringList{u"ATZ"_s, u"ATDT0600 1"_s, u"ATZ"_s, u"ATDT0600 1"_s}
-            << QStringList{u"Disconnected - No Answer"_s, busy} << u""_s;
-        for (const char* lock : {"uucp", "qt", "binary", "unreadable", "as configured"})
-            QTest::newRow(qPrintable(u"a line locked: %1"_s.arg(QString::fromLatin1(lock))))
-                << u""_s << QStringList{u"BUSY"_s} << QString::fromLatin1(lock) << QStringList{}
-                << QStringList{failed} << u""_s;
-        QTest::newRow("a stale lock is taken over") << u""_s << QStringList{u"BUSY"_s} << u"stale"_s
-                                                    << dialed << QStringList{busy} << u""_s;
-        QTest::newRow("hung up while dialing")
-            << u""_s << QStringList{u"silence"_s} << u"hang up"_s << dialed + QStringList{u"ATH"_s}
-            << QStringList{} << u""_s;
+        add(u"CONNECT 2400 in numbers"_s, u"Init2 = ATV0"_s, {u"10"_s}, u"auth-fail"_s, inNumbers,
+            {failed}, pppdOptions);
+        add(u"words in lowercase"_s, {}, {u"--lowercase"_s, u"CONNECT 33600"_s}, u"auth-fail"_s,
+            dialed, {failed}, pppdOptions);
+        add(u"a login prompt"_s, {}, {u"--login"_s, u"CONNECT 33600"_s}, u"auth-fail"_s,
+            dialed + QStringList{u"kokeilija"_s, u"kaalisalaatti"_s}, {failed}, pppdOptions);
+        add(u"Login Prompt and Password Prompt"_s,
+            u"Login Prompt = Asiakas:\nPassword Prompt = Koodi:"_s,
+            {u"--login=Asiakas: ,Koodi: "_s, u"CONNECT 33600"_s}, u"auth-fail"_s,
+            dialed + QStringList{u"kokeilija"_s, u"kaalisalaatti"_s}, {failed}, pppdOptions);
+        add(u"wvdial: Stupid Mode answers no prompt"_s, u"Stupid Mode = 1"_s,
+            {u"--login"_s, u"CONNECT 33600"_s}, u"auth-fail"_s, dialed, {failed}, pppdOptions);
+        add(u"wvdial: connected, with Auto DNS, Idle Seconds and Force Address"_s,
+            u"Auto DNS = off\nIdle Seconds = 300\nForce Address = 10.0.0.5"_s, {u"CONNECT 33600"_s},
+            u"up 2"_s, dialed, {u"Connected"_s},
+            u"nodetach user kokeilija idle 300 10.0.0.5: 57600"_s);
+        add(u"wvdial: Dial Prefix, then Area Code"_s,
+            u"Dial Prefix = 0\nArea Code = 09\nPhone = 0600 12345"_s, {u"BUSY"_s}, {},
+            {u"ATZ"_s, u"ATDT0,090600 12345"_s}, {busy});
+        add(u"wvdial: Area Code alone, a prefix ending in a pause"_s,
+            u"Area Code = 09\nDial Prefix = *70,\nPhone = 111"_s, {u"BUSY"_s}, {},
+            {u"ATZ"_s, u"ATDT*70,,09111"_s}, {busy});
+        add(u"wvdial: an inherited Init beats Init1, Inherits names a section"_s,
+            u"Inherits = Dialer isp\nInit1 = ATZ1\nInit2 = ATX3\n[Dialer isp]\nInit = AT&F\n"
+            u"Init3 = ATM0"_s,
+            {u"BUSY"_s}, {}, {u"AT&F"_s, u"ATX3"_s, u"ATM0"_s, u"ATDT0600 1"_s}, {busy});
+        add(u"wvdial: busy moves on to Phone1 and back, Phone3 after a gap is not dialed"_s,
+            u"Phone1 = 222\nPhone3 = 444"_s, {u"BUSY"_s}, {},
+            dialed + QStringList{u"ATZ"_s, u"ATDT222"_s} + dialed, {busy, busy, busy});
+        add(u"wvdial: no answer dials the same number"_s, u"Phone1 = 222"_s,
+            {u"NO ANSWER"_s, u"BUSY"_s}, {}, dialed + dialed,
+            {u"Disconnected - No Answer"_s, busy});
+        for (const QString& lock :
+             {u"uucp"_s, u"qt"_s, u"binary"_s, u"unreadable"_s, u"as configured"_s})
+            add(u"a line locked: "_s + lock, {}, {u"BUSY"_s}, lock, {}, {failed});
+        add(u"a stale lock is taken over"_s, {}, {u"BUSY"_s}, u"stale"_s, dialed, {busy});
+        add(u"hung up while dialing"_s, {}, {u"silence"_s}, u"hang up"_s,
+            dialed + QStringList{u"ATH"_s}, {});
     }
     void dialsAsTheEntrySaysAndReportsTheModemsAnswer() {
         QFETCH(QString, keys);
@@ -349,8 +328,7 @@ private slots:
             QVERIFY(!probe());
             QVERIFY(progress.wait(5000));
         }
-        const QByteArray received = FileContents(path("received"));
-        QCOMPARE(commands(received), sent);
+        QTRY_COMPARE(commands(FileContents(path("received"))), sent);
         if (held) {
             QCOMPARE(FileContents(lock), contents[pppd]);
             QFile::remove(lock); // the next row's modem may get another terminal
