@@ -13,15 +13,43 @@ QString resolved(const QString& device) {
     return canonical.isEmpty() ? device : canonical;
 }
 
-// For each modem entry whose device is no "Com:" number's, the line of [Com Ports] that makes it
-// one: the meter's probe finds the end of a call by that number alone.
+// What is said of several entries alike, said once, with the entries' names.
+class SaidOfEntries {
+public:
+    void add(const QString& name, const QString& text) {
+        for (auto& [said, names] : m_said)
+            if (said == text)
+                return names.append(name);
+        m_said.append({text, {name}});
+    }
+    // "NAME, NAME: text" each.
+    QStringList namesFirst() const {
+        QStringList lines;
+        for (const auto& [text, names] : m_said)
+            lines << names.join(QStringLiteral(", ")) + QStringLiteral(": ") + text;
+        return lines;
+    }
+    // "text (NAME, NAME)" each.
+    QStringList namesLast() const {
+        QStringList lines;
+        for (const auto& [text, names] : m_said)
+            lines << text + QStringLiteral(" (") + names.join(QStringLiteral(", ")) + u')';
+        return lines;
+    }
+
+private:
+    QList<std::pair<QString, QStringList>> m_said;
+};
+
+// For each device of a modem entry that no "Com:" number is, the lines of [Com Ports] that make
+// it one: the meter's probe finds the end of a call by that number alone.
 QStringList unmappedModems(const Phonebook& book, const QString& ownFile) {
     QSet<QString> comDevices;
     for (int port = 1; port <= 4; ++port)
         comDevices.insert(resolved(book.comDevice(port)));
     QSet<int> taken(book.comPorts.keyBegin(), book.comPorts.keyEnd());
     QMap<QString, int> suggested;
-    QStringList lines;
+    SaidOfEntries said;
     for (const PhonebookEntry& entry : book.entries) {
         const QString device = resolved(entry.modem.device);
         if (entry.isDemo() || comDevices.contains(device))
@@ -34,24 +62,22 @@ QStringList unmappedModems(const Phonebook& book, const QString& ownFile) {
             suggested.insert(device, port);
         }
         const int port = suggested[device];
-        const QString line = QStringLiteral("Com%1 = %2").arg(port).arg(entry.modem.device);
-        lines << (port > 4 ? QStringLiteral("%1: modeemi %2 ei ole minkään Com-numeron laite, eikä "
-                                            "vapaata Com-numeroa ole; vaihda jokin tiedoston %3 "
-                                            "[Com Ports] -riveistä")
-                                 .arg(entry.name, entry.modem.device, ownFile)
-                  : book.comPorts.isEmpty()
-                      ? QStringLiteral("%1: modeemi %2 ei ole minkään Com-numeron laite; lisää "
-                                       "tiedostoon %3 rivit \"[Com Ports]\" ja \"%4\" ja valitse "
-                                       "Asetuksissa Com: %5")
-                            .arg(entry.name, entry.modem.device, ownFile, line)
-                            .arg(port)
-                      : QStringLiteral("%1: modeemi %2 ei ole minkään Com-numeron laite; lisää "
-                                       "tiedoston %3 osioon [Com Ports] rivi \"%4\" ja valitse "
-                                       "Asetuksissa Com: %5")
-                            .arg(entry.name, entry.modem.device, ownFile, line)
-                            .arg(port));
+        const QString modem = entry.modem.device;
+        const QString none =
+            QStringLiteral("modeemi %1 ei ole minkään Com-numeron laite").arg(modem);
+        const QString add = book.comPorts.isEmpty()
+                                ? QStringLiteral("Lisää tiedostoon %1 rivit\n[Com Ports]\n")
+                                : QStringLiteral("Lisää tiedoston %1 osioon [Com Ports] rivi\n");
+        said.add(entry.name,
+                 port > 4 ? none + QStringLiteral(", eikä vapaata Com-numeroa ole: vaihda jokin "
+                                                  "tiedoston %1 osion [Com Ports] riveistä.")
+                                       .arg(ownFile)
+                          : none + QStringLiteral(". ") + add.arg(ownFile) +
+                                QStringLiteral("Com%1 = %2\nja valitse Asetuksissa Com: %1.")
+                                    .arg(port)
+                                    .arg(modem));
     }
-    return lines;
+    return said.namesFirst();
 }
 
 } // namespace
@@ -128,23 +154,22 @@ QString LinuxDialUp::StateText() const {
 
 QList<LinuxDialUp::SetupNote> LinuxDialUp::setupNotes() {
     const Phonebook& phonebook = book();
-    QStringList lacking;
-    QStringList differing;
+    SaidOfEntries lacking;
+    SaidOfEntries differing;
     for (const PhonebookEntry& entry : phonebook.entries) {
         if (entry.isDemo())
             continue;
         if (const QStringList lacks = SetupProblems(entry.modem, m_system); !lacks.isEmpty())
-            lacking << entry.name + QStringLiteral(": ") + lacks.join(QStringLiteral("; "));
-        if (!entry.differing.isEmpty())
-            differing << entry.name + QStringLiteral(": ") +
-                             entry.differing.join(QStringLiteral("; "));
+            lacking.add(entry.name, lacks.join(QStringLiteral("; ")));
+        for (const QString& key : entry.differing)
+            differing.add(entry.name, key);
     }
     const QList<SetupNote> notes = {
         {QStringLiteral("Puhelinluettelon virheelliset rivit ohitettiin:"), phonebook.problems},
-        {QStringLiteral("Modeemin soittamiseen puuttuu vielä:"), lacking},
+        {QStringLiteral("Modeemin soittamiseen puuttuu vielä:"), lacking.namesFirst()},
         {QStringLiteral("Mittari huomaa puhelun päättyneen vain Com-numeron laitteesta:"),
          unmappedModems(phonebook, m_files.own)},
-        {QStringLiteral("Nämä wvdialin asetukset Orvalin hoitaa toisin:"), differing},
+        {QStringLiteral("Nämä wvdialin asetukset Orvalin hoitaa toisin:"), differing.namesLast()},
     };
     QList<SetupNote> said;
     for (const SetupNote& note : notes)

@@ -365,16 +365,16 @@ private slots:
             return said.join(u"\n\n"_s);
         };
         QCOMPARE(notes(), u"Mittari huomaa puhelun päättyneen vain Com-numeron laitteesta:\n"
-                          u"Modeemi: modeemi %1 ei ole minkään Com-numeron laite; lisää "
-                          u"tiedostoon %2 rivit \"[Com Ports]\" ja \"Com1 = %1\" ja valitse "
-                          u"Asetuksissa Com: 1"_s.arg(path("modeemi"), path("com.conf")));
+                          u"Modeemi: modeemi %1 ei ole minkään Com-numeron laite. Lisää "
+                          u"tiedostoon %2 rivit\n[Com Ports]\nCom1 = %1\nja valitse Asetuksissa "
+                          u"Com: 1."_s.arg(path("modeemi"), path("com.conf")));
         write(path("com.conf"), "[Com Ports]\nCom3 = " + path("ttyS9").toUtf8() + '\n');
         QFile wvdial(path("wvdial.conf"));
         QVERIFY(wvdial.open(QIODevice::Append));
         wvdial.write("Username = u\n");
         wvdial.close();
-        QCOMPARE(notes(), u"Nämä wvdialin asetukset Orvalin hoitaa toisin:\nModeemi: Username: "
-                          u"käyttäjän nimi on aloitusikkunaan kirjoitettu"_s);
+        QCOMPARE(notes(), u"Nämä wvdialin asetukset Orvalin hoitaa toisin:\nUsername: käyttäjän "
+                          u"nimi on aloitusikkunaan kirjoitettu (Modeemi)"_s);
         // A link left up by an earlier run: the line's lock names a living pppd.
         QDir().mkpath(path("bin"));
         QDir().mkpath(path("lock"));
