@@ -8,6 +8,7 @@
 
 #include "Processor.h"
 #include "common/Keys.h"
+#include "log/CallLog.h"
 #include "settings/SettingsStore.h"
 
 #include <QCoreApplication>

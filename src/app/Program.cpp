@@ -4,16 +4,14 @@
 #include "common/FormRegistry.h"
 #include "common/Keys.h"
 #include "common/NumberText.h"
-#include "log/Form7.h"
+#include "log/CallLog.h"
 #include "platform/Platform.h"
 #include "settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
-#include <QRegularExpression>
 #include <QTimer>
 #include <QTranslator>
-#include <algorithm>
 
 void ApplyProgramLook(QApplication& application) {
     QFont font(QStringLiteral("Arial"));
@@ -23,52 +21,6 @@ void ApplyProgramLook(QApplication& application) {
     if (translator->load(QStringLiteral("qtbase_fi"),
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
-}
-
-namespace {
-
-// A journal holds a call only if every part of it reads as the meter writes it.
-bool Readable(const CallJournal& journal) {
-    static const QRegularExpression duration(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$"));
-    const QString price = journal.price;
-    return !journal.date.isEmpty() && duration.match(journal.duration).hasMatch() &&
-           price.endsWith(QStringLiteral(" markkaa")) &&
-           ParseNumber(price.chopped(8)).has_value() && journal.totals.size() == 5 &&
-           std::all_of(journal.totals.begin(), journal.totals.begin() + 3, IsDigits) &&
-           ParseNumber(journal.totals[3]) && ParseNumber(journal.totals[4]);
-}
-
-} // namespace
-
-std::optional<QString> FinishInterruptedCall() {
-    SettingsStore* store = SettingsStore::current();
-    const std::optional<CallJournal> journal = store->journal();
-    if (!journal || !store->writable())
-        return std::nullopt;
-    if (!Readable(*journal)) {
-        store->setJournalAside();
-        return QStringLiteral("Edellisen käynnistyskerran keskeytyneen yhteyden tietoja ei voi "
-                              "lukea. Niitä ei kirjattu päiväkirjaan; ne on siirretty talteen "
-                              "asetustiedoston tauluun journal_aside.");
-    }
-    const qint32 row = LogLength(GetSection(Keys::App, Keys::Päivämäärä));
-    {
-        const SettingsTransaction transaction;
-        if (!journal->totalsStored) {
-            const QString keys[] = {Keys::Tunnit, Keys::Minuutit, Keys::Sekunnit,
-                                    Keys::Kustannukset1, Keys::Kustannukset2};
-            for (int i = 0; i < 5; ++i)
-                SaveSetting(Keys::App, Keys::Asetukset, keys[i], journal->totals[i]);
-        }
-        const QString key = QString::number(row);
-        SaveSetting(Keys::App, Keys::Päivämäärä, key, journal->date);
-        SaveSetting(Keys::App, Keys::Kesto, key, journal->duration);
-        SaveSetting(Keys::App, Keys::Hinta, key, journal->price);
-        store->clearJournal();
-    }
-    return QStringLiteral("Edellinen käynnistyskerta päättyi kesken yhteyden. Yhteys on nyt "
-                          "kirjattu päiväkirjaan: kesto %1, hinta %2.")
-        .arg(journal->duration, journal->price);
 }
 
 bool StartProgram(const QString& storePath) {

@@ -3,34 +3,13 @@
 #include "ListView.h"
 #include "common/FormRegistry.h"
 #include "common/Keys.h"
+#include "log/CallLog.h"
 #include "platform/Platform.h"
 #include "settings/SettingsStore.h"
-#include "transfer/Transfer.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <future>
-
-qint32 LogLength(const QHash<QString, QString>& dates) {
-    qint32 rows = 0;
-    while (!dates.value(QString::number(rows)).isEmpty())
-        ++rows;
-    return rows;
-}
-
-// Three reads of whole sections rather than three reads per row.
-QList<ListItem> ReadLog(const QString& path) {
-    const QList<QHash<QString, QString>> sections =
-        SettingsStore::readSections(path, Keys::App, {Keys::Päivämäärä, Keys::Kesto, Keys::Hinta});
-    const qint32 rows = LogLength(sections[0]);
-    QList<ListItem> items;
-    items.reserve(rows);
-    for (qint32 i = 0; i < rows; ++i) {
-        const QString key = QString::number(i);
-        items.append({{sections[0].value(key), sections[1].value(key), sections[2].value(key)}, i});
-    }
-    return items;
-}
 
 Form7::Form7()
     : ListView1(new ListView(this)), Label1(new Label(QStringLiteral("Yhteyksiä:"), this)),
@@ -106,10 +85,9 @@ void Form7::Command2_Click() {
     dialog.setDefaultSuffix(QStringLiteral("csv"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    QList<ListItem> rows;
+    QList<LogRow> rows;
     for (int i = 0; i < ListView1->count(); ++i)
-        rows.append(
-            ListItem{{ListView1->text(i, 0), ListView1->text(i, 1), ListView1->text(i, 2)}});
+        rows.append(LogRow{{ListView1->text(i, 0), ListView1->text(i, 1), ListView1->text(i, 2)}});
     if (const std::optional<QString> problem = WriteLogCsv(dialog.selectedFiles().first(), rows))
         platform().messages().show({*problem, Message::Icon::Critical});
 }

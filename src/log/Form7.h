@@ -3,16 +3,7 @@
 #include "common/Controls.h"
 #include "common/Form.h"
 
-#include <QHash>
-
 class ListView;
-struct ListItem;
-
-// The number of rows of the stored log: its rows end at the first key whose date is empty or
-// missing, and rows stored after such a gap are never read.
-qint32 LogLength(const QHash<QString, QString>& dates);
-// The stored log as the viewer reads it, each item tagged with its key.
-QList<ListItem> ReadLog(const QString& path);
 
 // The log viewer: every metered call's date, duration and price, the number of calls and the
 // total cost. Its list holds the log for the whole run and is written back when it unloads.

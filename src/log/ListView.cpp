@@ -143,7 +143,7 @@ QString ListView::text(int row, int column) const {
 
 int ListView::tag(int row) const {
     settle();
-    return m_model->item(row).tag;
+    return m_model->item(row).key;
 }
 
 void ListView::clear() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "log/CallLog.h"
+
 #include <QAbstractTableModel>
 #include <QCollator>
 #include <QTreeView>
@@ -9,10 +11,8 @@
 
 // One item of a report-view list: its text and the texts of its two sub-items, indexed by column,
 // and a number that the list's owner may attach to it.
-struct ListItem {
-    std::array<QString, 3> texts;
-    int tag = -1;
-};
+// A row of a list, with the tag it was added with.
+using ListItem = LogRow;
 
 // The items of a report-view list, one row each.
 class ListViewModel : public QAbstractTableModel {

@@ -11,6 +11,7 @@
 #include "common/Keys.h"
 #include "common/NumberText.h"
 #include "dialup/Form5.h"
+#include "log/CallLog.h"
 #include "log/Form7.h"
 #include "log/ListView.h"
 #include "platform/Platform.h"

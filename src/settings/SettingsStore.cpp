@@ -4,8 +4,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QThread>
 #include <chrono>
@@ -13,6 +15,7 @@
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <variant>
 
 namespace {
 
@@ -33,7 +36,22 @@ QString FinnishReason(int code, const QString& text) {
     }
 }
 
-constexpr int SchemaVersion = 1;
+// What each version of the store adds to the one before it. An upgrade runs the steps of every
+// version after the store's own in one transaction with the new version's record; each step is
+// harmless on a store that has its tables already, since version-1 stores made after the journal
+// came have them.
+constexpr int SchemaVersion = 2;
+const char* const SchemaSteps[SchemaVersion] = {
+    "CREATE TABLE IF NOT EXISTS settings (application TEXT NOT NULL, section TEXT NOT NULL, "
+    "key TEXT NOT NULL, value TEXT NOT NULL, PRIMARY KEY (application, section, key));"
+    "CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT NOT NULL);",
+    // The journal of the running call, and where a journal that cannot be read is put aside.
+    "CREATE TABLE IF NOT EXISTS journal (id INTEGER PRIMARY KEY CHECK (id = 1), date TEXT, "
+    "duration TEXT, price TEXT, totals TEXT, totals_stored INTEGER);"
+    "CREATE TABLE IF NOT EXISTS journal_aside (date TEXT, duration TEXT, price TEXT, totals TEXT, "
+    "totals_stored, set_aside TEXT);",
+};
+
 std::unique_ptr<SettingsStore> g_current;
 std::function<void(const QString&)> g_failureHandler;
 std::function<void(const QString&)> g_damageHandler;
@@ -50,65 +68,80 @@ QString unreadableMessage(const QString& path) {
         .arg(QDir::toNativeSeparators(path));
 }
 
-// Whether SQLite's full check of the store at path finds it whole; it reads every page and every
-// index, through a read-only connection of this thread's own.
-bool Whole(const QString& path) {
-    const QString connection = QStringLiteral("orvalin-check-%1")
+QString newerMessage(const QString& path, int version) {
+    return QStringLiteral("Asetustiedoston %1 on tehnyt Orvalinin uudempi versio (tiedoston muoto "
+                          "%2), eikä tämä versio osaa käyttää sitä. Ohjelma lopetetaan, eikä "
+                          "tiedostoon ole koskettu.")
+        .arg(QDir::toNativeSeparators(path))
+        .arg(version);
+}
+
+// Runs `use` with a connection of its own to the store at path, one per thread, and removes the
+// connection once it is done; `use` gets nothing when the file cannot be opened. A read-only
+// connection cannot remove the write-ahead log it leaves when it closes last: where nothing else
+// will open the store after it, the connection may write, and writes nothing.
+template <class Use> auto WithConnection(const QString& path, bool readOnly, Use use) {
+    const QString connection = QStringLiteral("orvalin-read-%1")
                                    .arg(reinterpret_cast<quintptr>(QThread::currentThreadId()));
-    bool whole = false;
+    std::optional<QSqlDatabase> opened;
+    decltype(use(opened)) result;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (db.open()) {
-            QSqlQuery q(db);
-            whole = q.exec(QStringLiteral("PRAGMA integrity_check")) && q.next() &&
-                    q.value(0).toString() == QStringLiteral("ok");
-        }
+        if (readOnly)
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open())
+            opened = db;
+        result = use(opened);
+        opened.reset();
         db.close();
     }
     QSqlDatabase::removeDatabase(connection);
-    return whole;
+    return result;
 }
 
-// Looks at an existing file without writing to it: is it a store of ours, or an empty database?
-// Returns the message for a file that is neither. Reading the list of tables already fails on a
-// file that is no database. A store of our own is checked in full beside the start-up, which that
-// check would otherwise wait for: with a long log even SQLite's quick check of every page takes
-// longer than the rest of the start. A store without the journal's tables is checked in full
-// here, before opening it adds them.
-std::optional<QString> inspect(const QString& path) {
-    const QString connection = QStringLiteral("orvalin-inspect");
-    std::optional<QString> problem;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (!db.open()) {
-            problem = unreadableMessage(path);
-        } else {
-            QSqlQuery q(db);
+// Whether SQLite's full check of the store at path finds it whole; it reads every page and every
+// index.
+bool Whole(const QString& path, bool readOnly = true) {
+    return WithConnection(path, readOnly, [](std::optional<QSqlDatabase>& db) {
+        QSqlQuery q(db ? *db : QSqlDatabase());
+        return db && q.exec(QStringLiteral("PRAGMA integrity_check")) && q.next() &&
+               q.value(0).toString() == QStringLiteral("ok");
+    });
+}
+
+// The version of the store at path, 0 for an empty database, or the message for a file that is
+// no store of ours. Reading the list of tables already fails on a file that is no database.
+std::variant<int, QString> Inspect(const QString& path) {
+    return WithConnection(
+        path, true, [&path](std::optional<QSqlDatabase>& db) -> std::variant<int, QString> {
+            if (!db)
+                return unreadableMessage(path);
+            QSqlQuery q(*db);
             QStringList tables;
-            const bool listed =
-                q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
-            while (listed && q.next())
+            if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
+                return damagedMessage(path);
+            while (q.next())
                 tables << q.value(0).toString();
-            const bool ours =
+            if (tables.isEmpty())
+                return 0;
+            bool number = false;
+            const int version =
                 tables.contains(QStringLiteral("settings")) &&
-                tables.contains(QStringLiteral("meta")) &&
-                q.exec(QStringLiteral("SELECT value FROM meta WHERE key = 'schema_version'")) &&
-                q.next() && q.value(0).toInt() == SchemaVersion &&
-                q.exec(QStringLiteral(
-                    "SELECT application, section, key, value FROM settings LIMIT 1"));
-            const bool journaled = tables.contains(QStringLiteral("journal")) &&
-                                   tables.contains(QStringLiteral("journal_aside"));
-            if (!listed || (!tables.isEmpty() && (!ours || (!journaled && !Whole(path)))))
-                problem = damagedMessage(path);
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(connection);
-    return problem;
+                        tables.contains(QStringLiteral("meta")) &&
+                        q.exec(QStringLiteral(
+                            "SELECT value FROM meta WHERE key = 'schema_version'")) &&
+                        q.next()
+                    ? q.value(0).toString().toInt(&number)
+                    : 0;
+            if (number && version > SchemaVersion)
+                return newerMessage(path, version);
+            if (!number || version < 1 ||
+                !q.exec(QStringLiteral(
+                    "SELECT application, section, key, value FROM settings LIMIT 1")))
+                return damagedMessage(path);
+            return version;
+        });
 }
 
 sqlite3* Handle(const QSqlDatabase& db) {
@@ -118,25 +151,34 @@ sqlite3* Handle(const QSqlDatabase& db) {
                : nullptr;
 }
 
-sqlite3_stmt* prepareSave(const QSqlDatabase& db) {
-    sqlite3_stmt* statement = nullptr;
-    sqlite3* handle = Handle(db);
-    if (!handle ||
-        sqlite3_prepare_v3(handle,
-                           "INSERT INTO settings (application, section, key, value) "
-                           "VALUES (?, ?, ?, ?) ON CONFLICT (application, section, key) "
-                           "DO UPDATE SET value = excluded.value WHERE value <> excluded.value",
-                           -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr) != SQLITE_OK)
-        return nullptr;
-    return statement;
-}
-
 // Binds a text for the one step that follows, without a copy. A null QString binds the empty
 // text, never SQL NULL, which the store refuses.
 void bindText(sqlite3_stmt* statement, int index, const QString& text) {
     const void* data = text.isNull() ? static_cast<const void*>(u"") : text.constData();
     sqlite3_bind_text16(statement, index, data, static_cast<int>(text.size() * sizeof(QChar)),
                         SQLITE_STATIC);
+}
+
+QString columnText(sqlite3_stmt* statement, int column) {
+    return QString::fromUtf16(
+        static_cast<const char16_t*>(sqlite3_column_text16(statement, column)),
+        sqlite3_column_bytes16(statement, column) / 2);
+}
+
+// Brings a store of an older version, or a new empty one, to this program's version.
+bool Upgrade(sqlite3* handle, int from) {
+    bool done = sqlite3_exec(handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    for (int version = from; done && version < SchemaVersion; ++version)
+        done = sqlite3_exec(handle, SchemaSteps[version], nullptr, nullptr, nullptr) == SQLITE_OK;
+    const QByteArray record =
+        "INSERT OR REPLACE INTO meta (key, value) VALUES ('schema_version', '" +
+        QByteArray::number(SchemaVersion) + "')";
+    done = done &&
+           sqlite3_exec(handle, record.constData(), nullptr, nullptr, nullptr) == SQLITE_OK &&
+           sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!done && !sqlite3_get_autocommit(handle))
+        sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
+    return done;
 }
 
 } // namespace
@@ -159,53 +201,49 @@ std::optional<QString> SettingsStore::open(const QString& path) {
         return unreadableMessage(path);
     QFile::setPermissions(info.absolutePath(),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    int version = 0;
     if (info.exists()) {
         if (!info.isFile() || !info.isReadable() || !info.isWritable())
             return unreadableMessage(path);
-        if (std::optional<QString> problem = inspect(path))
-            return problem;
+        const std::variant<int, QString> inspected = Inspect(path);
+        if (const QString* problem = std::get_if<QString>(&inspected))
+            return *problem;
+        version = std::get<int>(inspected);
     } else {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly))
             return unreadableMessage(path);
         file.close();
     }
+    // An older store is upgraded only once the full check has found it sound; a store of this
+    // version is checked beside the start-up, which that check would otherwise wait for: with a
+    // long log even SQLite's quick check of every page takes longer than the rest of the start.
+    const bool upgrade = version < SchemaVersion;
+    if (upgrade && version > 0 && !Whole(path, false))
+        return damagedMessage(path);
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
 
     const QString connection = QStringLiteral("orvalin-store");
+    sqlite3* handle = nullptr;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         db.setDatabaseName(path);
         QSqlQuery q(db);
-        const bool ready =
-            db.open() && q.exec(QStringLiteral("PRAGMA journal_mode = WAL")) &&
-            q.exec(QStringLiteral("PRAGMA synchronous = FULL")) &&
-            q.exec(QStringLiteral("PRAGMA busy_timeout = 100")) && db.transaction() &&
-            q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS settings (application TEXT NOT NULL, "
-                                  "section TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL, "
-                                  "PRIMARY KEY (application, section, key))")) &&
-            q.exec(QStringLiteral(
-                "CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)")) &&
-            q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS journal (id INTEGER PRIMARY KEY "
-                                  "CHECK (id = 1), date TEXT, duration TEXT, price TEXT, "
-                                  "totals TEXT, totals_stored INTEGER)")) &&
-            q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS journal_aside (date TEXT, "
-                                  "duration TEXT, price TEXT, totals TEXT, totals_stored, "
-                                  "set_aside TEXT)")) &&
-            q.exec(QStringLiteral("INSERT OR IGNORE INTO meta (key, value) VALUES "
-                                  "('schema_version', '%1')")
-                       .arg(SchemaVersion)) &&
-            db.commit();
-        sqlite3_stmt* save = ready ? prepareSave(db) : nullptr;
-        if (!save) {
-            db.close();
+        const bool ready = db.open() && q.exec(QStringLiteral("PRAGMA journal_mode = WAL")) &&
+                           q.exec(QStringLiteral("PRAGMA synchronous = FULL")) &&
+                           q.exec(QStringLiteral("PRAGMA busy_timeout = 100"));
+        handle = ready ? Handle(db) : nullptr;
+        if (!handle || (upgrade && !Upgrade(handle, version))) {
             q = QSqlQuery();
+            db.close();
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(connection);
             return unreadableMessage(path);
         }
-        g_current.reset(new SettingsStore(path, connection, save));
     }
+    g_current.reset(new SettingsStore(path, connection, handle));
+    if (upgrade)
+        return std::nullopt;
     g_current->m_check = ReadInBackground([path] {
         const bool whole = Whole(path);
         // Said as soon as it is known, not only at the first write: until then the windows show
@@ -237,44 +275,42 @@ SettingsStore* SettingsStore::current() {
     return g_current.get();
 }
 
-SettingsStore::SettingsStore(const QString& path, const QString& connection, sqlite3_stmt* save)
-    : m_path(path), m_connection(connection), m_save(save) {
-    const QSqlDatabase db = QSqlDatabase::database(m_connection);
-    m_get = std::make_unique<QSqlQuery>(db);
-    m_get->prepare(QStringLiteral(
-        "SELECT value FROM settings WHERE application = ? AND section = ? AND key = ?"));
-    m_delete = std::make_unique<QSqlQuery>(db);
-    m_delete->prepare(QStringLiteral("DELETE FROM settings WHERE application = ? AND section = ?"));
-    m_section = std::make_unique<QSqlQuery>(db);
-    // Read once from start to end: without this Qt keeps every row of a long section in a cache.
-    m_section->setForwardOnly(true);
-    m_section->prepare(
-        QStringLiteral("SELECT key, value FROM settings WHERE application = ? AND section = ?"));
-}
+SettingsStore::SettingsStore(const QString& path, const QString& connection, sqlite3* handle)
+    : m_path(path), m_connection(connection), m_handle(handle) {}
 
 SettingsStore::~SettingsStore() {
     // The check's read-only connection cannot remove the write-ahead log: the program's own
     // connection closes last and does.
     if (m_check.valid())
         m_check.wait();
-    sqlite3* handle = sqlite3_db_handle(m_save);
-    m_get.reset();
-    sqlite3_finalize(m_save);
-    m_delete.reset();
-    m_section.reset();
+    for (sqlite3_stmt* statement : std::as_const(m_statements))
+        sqlite3_finalize(statement);
     {
         QSqlDatabase db = QSqlDatabase::database(m_connection, false);
         if (m_transactionDepth > 0 && !m_transactionFailed)
-            sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr);
+            sqlite3_exec(m_handle, "COMMIT", nullptr, nullptr, nullptr);
         db.close();
     }
     QSqlDatabase::removeDatabase(m_connection);
 }
 
-void SettingsStore::exec(QSqlQuery& query) const {
-    if (!query.exec())
+sqlite3_stmt* SettingsStore::statement(const char* text) const {
+    sqlite3_stmt*& prepared = m_statements[text];
+    if (!prepared && sqlite3_prepare_v3(m_handle, text, -1, SQLITE_PREPARE_PERSISTENT, &prepared,
+                                        nullptr) != SQLITE_OK)
         std::fprintf(stderr, "orvalin: settings store %s: %s\n", qPrintable(m_path),
-                     qPrintable(query.lastError().text()));
+                     sqlite3_errmsg(m_handle));
+    return prepared;
+}
+
+bool SettingsStore::run(sqlite3_stmt* statement, const QStringList& values) const {
+    if (!statement)
+        return false;
+    for (qsizetype i = 0; i < values.size(); ++i)
+        bindText(statement, static_cast<int>(i + 1), values[i]);
+    const int result = sqlite3_step(statement);
+    sqlite3_reset(statement);
+    return result == SQLITE_DONE || result == SQLITE_ROW;
 }
 
 void SettingsStore::setFailureHandler(std::function<void(const QString&)> handler) {
@@ -304,11 +340,11 @@ bool SettingsStore::writable() {
 // succeeds again; the program goes on and writes again when it next has something to store.
 void SettingsStore::failed(const QString& reason) {
     // Read before the rollback below, which sets its own code.
-    const int code = sqlite3_extended_errcode(sqlite3_db_handle(m_save));
+    const int code = sqlite3_extended_errcode(m_handle);
     std::fprintf(stderr, "orvalin: settings store %s: %s\n", qPrintable(m_path),
                  qPrintable(reason));
     if (m_transactionDepth > 0 && !m_transactionFailed) {
-        sqlite3_exec(sqlite3_db_handle(m_save), "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
         m_transactionFailed = true;
     }
     if (!m_failing && g_failureHandler)
@@ -319,63 +355,44 @@ void SettingsStore::failed(const QString& reason) {
     m_failing = true;
 }
 
-void SettingsStore::write(QSqlQuery& query) {
+void SettingsStore::write(sqlite3_stmt* statement, const QStringList& values) {
     if (m_transactionFailed || !writable())
         return;
-    if (query.exec())
+    if (run(statement, values))
         m_failing = m_failing && m_transactionDepth > 0;
     else
-        failed(query.lastError().databaseText());
+        failed(QString::fromUtf8(sqlite3_errmsg(m_handle)));
 }
 
-void SettingsStore::exec(const QString& statement) {
-    QSqlQuery query(QSqlDatabase::database(m_connection));
-    query.prepare(statement);
-    write(query);
+void SettingsStore::change(const char* text, const QStringList& values) {
+    write(statement(text), values);
 }
 
-// The totals go in one text, a tab between each: a journal is read whole or not at all.
-void SettingsStore::saveJournal(const CallJournal& journal) {
-    QSqlQuery q(QSqlDatabase::database(m_connection));
-    q.prepare(QStringLiteral("INSERT OR REPLACE INTO journal VALUES (1, ?, ?, ?, ?, ?)"));
-    q.addBindValue(journal.date);
-    q.addBindValue(journal.duration);
-    q.addBindValue(journal.price);
-    q.addBindValue(journal.totals.join(u'\t'));
-    q.addBindValue(journal.totalsStored ? 1 : 0);
-    write(q);
-}
-
-std::optional<CallJournal> SettingsStore::journal() const {
-    QSqlQuery q(QSqlDatabase::database(m_connection));
-    q.prepare(QStringLiteral("SELECT date, duration, price, totals, totals_stored FROM journal"));
-    exec(q);
-    if (!q.next())
-        return std::nullopt;
-    return CallJournal{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                       q.value(3).toString().split(u'\t'), q.value(4).toInt() == 1};
-}
-
-void SettingsStore::clearJournal() {
-    exec(QStringLiteral("DELETE FROM journal"));
-}
-
-void SettingsStore::setJournalAside() {
-    beginTransaction();
-    exec(QStringLiteral("INSERT INTO journal_aside SELECT date, duration, price, totals, "
-                        "totals_stored, datetime('now') FROM journal"));
-    clearJournal();
-    commitTransaction();
+QList<QStringList> SettingsStore::rows(const char* text) const {
+    QList<QStringList> read;
+    sqlite3_stmt* prepared = statement(text);
+    while (prepared && sqlite3_step(prepared) == SQLITE_ROW) {
+        QStringList row;
+        for (int column = 0; column < sqlite3_column_count(prepared); ++column)
+            row << columnText(prepared, column);
+        read << row;
+    }
+    if (prepared)
+        sqlite3_reset(prepared);
+    return read;
 }
 
 QString SettingsStore::get(const QString& application, const QString& section, const QString& key,
                            const QString& fallback) const {
-    m_get->bindValue(0, application);
-    m_get->bindValue(1, section);
-    m_get->bindValue(2, key);
-    exec(*m_get);
-    const QString value = m_get->next() ? m_get->value(0).toString() : fallback;
-    m_get->finish();
+    sqlite3_stmt* read =
+        statement("SELECT value FROM settings WHERE application = ? AND section = ? AND key = ?");
+    if (!read)
+        return fallback;
+    bindText(read, 1, application);
+    bindText(read, 2, section);
+    bindText(read, 3, key);
+    const QString value = sqlite3_step(read) == SQLITE_ROW ? columnText(read, 0) : fallback;
+    sqlite3_reset(read);
     return value;
 }
 
@@ -386,77 +403,59 @@ void SettingsStore::save(const QString& application, const QString& section, con
     if (m_check.valid() && m_check.wait_for(std::chrono::seconds(0)) != std::future_status::ready &&
         get(application, section, key, {}) == value)
         return;
-    bindText(m_save, 1, application);
-    bindText(m_save, 2, section);
-    bindText(m_save, 3, key);
-    bindText(m_save, 4, value);
-    if (m_transactionFailed || !writable())
-        return;
-    const bool done = sqlite3_step(m_save) == SQLITE_DONE;
-    const QString reason = QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(m_save)));
-    sqlite3_reset(m_save);
-    if (done)
-        m_failing = m_failing && m_transactionDepth > 0;
-    else
-        failed(reason);
+    write(statement("INSERT INTO settings (application, section, key, value) VALUES (?, ?, ?, ?) "
+                    "ON CONFLICT (application, section, key) DO UPDATE SET value = "
+                    "excluded.value WHERE value <> excluded.value"),
+          {application, section, key, value});
 }
 
 void SettingsStore::deleteSection(const QString& application, const QString& section) {
-    m_delete->bindValue(0, application);
-    m_delete->bindValue(1, section);
-    write(*m_delete);
+    change("DELETE FROM settings WHERE application = ? AND section = ?", {application, section});
 }
 
 void SettingsStore::deleteApplication(const QString& application) {
-    QSqlQuery q(QSqlDatabase::database(m_connection));
-    q.prepare(QStringLiteral("DELETE FROM settings WHERE application = ?"));
-    q.addBindValue(application);
-    write(q);
+    change("DELETE FROM settings WHERE application = ?", {application});
 }
 
 QHash<QString, QString> SettingsStore::section(const QString& application,
                                                const QString& section) const {
     QHash<QString, QString> values;
-    m_section->bindValue(0, application);
-    m_section->bindValue(1, section);
-    exec(*m_section);
-    while (m_section->next())
-        values.insert(m_section->value(0).toString(), m_section->value(1).toString());
-    m_section->finish();
+    sqlite3_stmt* read =
+        statement("SELECT key, value FROM settings WHERE application = ? AND section = ?");
+    if (!read)
+        return values;
+    bindText(read, 1, application);
+    bindText(read, 2, section);
+    while (sqlite3_step(read) == SQLITE_ROW)
+        values.insert(columnText(read, 0), columnText(read, 1));
+    sqlite3_reset(read);
     return values;
 }
 
 QList<QHash<QString, QString>> SettingsStore::readSections(const QString& path,
                                                            const QString& application,
                                                            const QStringList& sections) {
-    QList<QHash<QString, QString>> values(sections.size());
-    const QString connection = QStringLiteral("orvalin-reader-%1")
-                                   .arg(reinterpret_cast<quintptr>(QThread::currentThreadId()));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (db.open() && db.transaction()) {
-            QSqlQuery q(db);
-            q.setForwardOnly(true);
-            q.prepare(QStringLiteral(
-                "SELECT key, value FROM settings WHERE application = ? AND section = ?"));
-            for (qsizetype i = 0; i < sections.size(); ++i) {
-                q.bindValue(0, application);
-                q.bindValue(1, sections[i]);
-                if (!q.exec())
-                    std::fprintf(stderr, "orvalin: settings store %s: %s\n", qPrintable(path),
-                                 qPrintable(q.lastError().text()));
-                while (q.next())
-                    values[i].insert(q.value(0).toString(), q.value(1).toString());
-                q.finish();
-            }
-            db.commit();
+    return WithConnection(path, true, [&](std::optional<QSqlDatabase>& db) {
+        QList<QHash<QString, QString>> values(sections.size());
+        if (!db || !db->transaction())
+            return values;
+        QSqlQuery q(*db);
+        q.setForwardOnly(true);
+        q.prepare(QStringLiteral(
+            "SELECT key, value FROM settings WHERE application = ? AND section = ?"));
+        for (qsizetype i = 0; i < sections.size(); ++i) {
+            q.bindValue(0, application);
+            q.bindValue(1, sections[i]);
+            if (!q.exec())
+                std::fprintf(stderr, "orvalin: settings store %s: %s\n", qPrintable(path),
+                             qPrintable(q.lastError().text()));
+            while (q.next())
+                values[i].insert(q.value(0).toString(), q.value(1).toString());
+            q.finish();
         }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(connection);
-    return values;
+        db->commit();
+        return values;
+    });
 }
 
 // The write lock is taken as the transaction begins, so that another program that holds the
@@ -465,11 +464,10 @@ void SettingsStore::beginTransaction() {
     if (m_transactionDepth++ > 0)
         return;
     m_transactionFailed = !writable();
-    sqlite3* handle = sqlite3_db_handle(m_save);
     if (m_transactionFailed)
         return;
-    if (sqlite3_exec(handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        failed(QString::fromUtf8(sqlite3_errmsg(handle)));
+    if (sqlite3_exec(m_handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        failed(QString::fromUtf8(sqlite3_errmsg(m_handle)));
         m_transactionFailed = true;
     }
 }
@@ -477,15 +475,14 @@ void SettingsStore::beginTransaction() {
 void SettingsStore::commitTransaction() {
     if (m_transactionDepth == 0 || --m_transactionDepth > 0)
         return;
-    sqlite3* handle = sqlite3_db_handle(m_save);
     if (m_transactionFailed)
         m_transactionFailed = false;
-    else if (sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        failed(QString::fromUtf8(sqlite3_errmsg(handle)));
+    else if (sqlite3_exec(m_handle, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        failed(QString::fromUtf8(sqlite3_errmsg(m_handle)));
         // A commit that fails on a full disk may leave the transaction open, and the next
         // writes would then join it.
-        if (!sqlite3_get_autocommit(handle))
-            sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (!sqlite3_get_autocommit(m_handle))
+            sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
     } else
         m_failing = false;
 }
@@ -520,14 +517,4 @@ void DeleteSetting(const QString& application, const QString& section) {
 QHash<QString, QString> GetSection(const QString& application, const QString& section) {
     const SettingsStore* store = SettingsStore::current();
     return store ? store->section(application, section) : QHash<QString, QString>{};
-}
-
-void SaveCallJournal(const CallJournal& journal) {
-    if (SettingsStore* store = SettingsStore::current())
-        store->saveJournal(journal);
-}
-
-void ClearCallJournal() {
-    if (SettingsStore* store = SettingsStore::current())
-        store->clearJournal();
 }

@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QHash>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -10,32 +8,21 @@
 #include <memory>
 #include <optional>
 
+struct sqlite3;
 struct sqlite3_stmt;
 
-// The call a meter is metering, as it shows it: the log row the call would get now and the
-// totals it would store. Kept up to date each second, so that a run that never reaches the
-// meter's close (a crash, a power cut) loses at most a second of the call.
-struct CallJournal {
-    QString date;
-    QString duration;
-    QString price;
-    // Tunnit, Minuutit, Sekunnit, Kustannukset 1 and Kustannukset 2.
-    QStringList totals;
-    // The close has stored the totals; only the log row is left.
-    bool totalsStored = false;
-};
-
 // The per-user settings store: text values addressed by application, section and key, kept in one
-// SQLite database. Every answered write is durable (WAL, synchronous=FULL); writes that belong
-// together go in one SettingsTransaction.
+// SQLite database, beside the tables of the parts that own them. Every answered write is durable
+// (WAL, synchronous=FULL); writes that belong together go in one SettingsTransaction.
 class SettingsStore {
 public:
     // $XDG_CONFIG_HOME/Orvalin/Orvalin.sqlite, or ~/.config/Orvalin/Orvalin.sqlite.
     static QString defaultPath();
     static QString configFolder();
 
-    // Opens (creating when missing) the store that all settings calls use from now on. On failure
-    // returns a message for the user naming the file, and leaves the file as it was.
+    // Opens (creating when missing, upgrading from an older version) the store that all settings
+    // calls use from now on. On failure returns a message for the user naming the file, and
+    // leaves the file as it was.
     static std::optional<QString> open(const QString& path);
     static void close();
     static SettingsStore* current();
@@ -56,13 +43,11 @@ public:
     static QList<QHash<QString, QString>>
     readSections(const QString& path, const QString& application, const QStringList& sections);
 
-    // The journal of the running call, in a table of its own: written (with the word that the
-    // totals are stored, once they are), read, cleared with the log row, and moved aside when it
-    // cannot be read.
-    void saveJournal(const CallJournal& journal);
-    std::optional<CallJournal> journal() const;
-    void clearJournal();
-    void setJournalAside();
+    // A change to a table of the store, a statement with its values bound as texts, and the rows
+    // a statement reads, each as its columns' texts. The statement is a string literal, prepared
+    // once and kept: a part that writes every second does not parse its statement every second.
+    void change(const char* statement, const QStringList& values = {});
+    QList<QStringList> rows(const char* statement) const;
 
     // Called with a message for the user when writes begin to fail.
     static void setFailureHandler(std::function<void(const QString&)> handler);
@@ -79,25 +64,27 @@ public:
     ~SettingsStore();
 
 private:
-    SettingsStore(const QString& path, const QString& connection, sqlite3_stmt* save);
-    void exec(QSqlQuery& query) const;
-    void write(QSqlQuery& query);
-    void exec(const QString& statement);
+    SettingsStore(const QString& path, const QString& connection, sqlite3* handle);
+    sqlite3_stmt* statement(const char* text) const;
+    // Binds the values, steps the statement once and resets it; false on an error, which it
+    // says on standard error.
+    bool run(sqlite3_stmt* statement, const QStringList& values) const;
+    // The one way anything is written: once the store is known to be sound, and never in a
+    // transaction that a failed write has undone.
+    void write(sqlite3_stmt* statement, const QStringList& values);
     void failed(const QString& reason);
 
     QString m_path;
     QString m_connection;
+    sqlite3* m_handle;
     int m_transactionDepth = 0;
     // A write of the open transaction failed: the transaction is undone, the rest left out.
     bool m_transactionFailed = false;
     // The user has been told that writes fail, and is not told again until one succeeds.
     bool m_failing = false;
-    mutable std::unique_ptr<QSqlQuery> m_get;
-    // Writes go straight through SQLite: the log viewer's rewrite of a long log is hundreds of
-    // thousands of them, and Qt SQL's own work per statement costs as much as SQLite's.
-    sqlite3_stmt* m_save;
-    std::unique_ptr<QSqlQuery> m_delete;
-    mutable std::unique_ptr<QSqlQuery> m_section;
+    // Statements go straight through SQLite: the log viewer's rewrite of a long log is hundreds of
+    // thousands of writes, and Qt SQL's own work per statement costs as much as SQLite's.
+    mutable QHash<const char*, sqlite3_stmt*> m_statements;
     std::future<bool> m_check;
     bool m_damaged = false;
 };
@@ -130,5 +117,3 @@ void SaveSetting(const QString& application, const QString& section, const QStri
                  const QString& value);
 void DeleteSetting(const QString& application, const QString& section);
 QHash<QString, QString> GetSection(const QString& application, const QString& section);
-void SaveCallJournal(const CallJournal& journal);
-void ClearCallJournal();

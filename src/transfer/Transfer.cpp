@@ -1,15 +1,12 @@
 #include "Transfer.h"
 
 #include "RegistryExport.h"
-#include "app/Program.h"
 #include "common/Keys.h"
-#include "log/Form7.h"
-#include "log/ListView.h"
+#include "log/CallLog.h"
 #include "settings/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QSet>
 #include <QTextStream>
 #include <algorithm>
@@ -144,14 +141,6 @@ private:
     QString m_text;
 };
 
-QString CsvField(QString text) {
-    if (!text.contains(u';') && !text.contains(u'"') && !text.contains(u'\n') &&
-        !text.contains(u'\r'))
-        return text;
-    text.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + text + u'"';
-}
-
 } // namespace
 
 int ImportRegistryExport(const QString& file, bool yes, bool replace, const QString& storePath,
@@ -237,7 +226,7 @@ int ImportRegistryExport(const QString& file, bool yes, bool replace, const QStr
 }
 
 int ExportLogFile(const QString& file, const QString& storePath, MessageBoxes& user) {
-    const QList<ListItem> rows = QFile::exists(storePath) ? ReadLog(storePath) : QList<ListItem>{};
+    const QList<LogRow> rows = QFile::exists(storePath) ? ReadLog(storePath) : QList<LogRow>{};
     if (const std::optional<QString> problem = WriteLogCsv(file, rows)) {
         user.show({*problem, Message::Icon::Critical});
         return 1;
@@ -247,22 +236,6 @@ int ExportLogFile(const QString& file, const QString& storePath, MessageBoxes& u
                    .arg(QDir::toNativeSeparators(file)),
                Message::Icon::Information});
     return 0;
-}
-
-std::optional<QString> WriteLogCsv(const QString& file, const QList<ListItem>& rows) {
-    QString text = QStringLiteral("\uFEFFPäivämäärä;Kesto;Hinta (markkaa)\r\n");
-    text.reserve(text.size() + rows.size() * 40);
-    for (const ListItem& row : rows) {
-        const QString& price = row.texts[2];
-        text += CsvField(row.texts[0]) + u';' + CsvField(row.texts[1]) + u';' +
-                CsvField(price.endsWith(Markkaa) ? price.chopped(Markkaa.size()) : price) +
-                QStringLiteral("\r\n");
-    }
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(text.toUtf8()) < 0 || !out.commit())
-        return QStringLiteral("Tiedostoon %1 ei voi kirjoittaa: %2.")
-            .arg(QDir::toNativeSeparators(file), out.errorString());
-    return std::nullopt;
 }
 
 Message::Answer TerminalMessages::show(const Message& message) {

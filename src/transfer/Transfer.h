@@ -2,11 +2,7 @@
 
 #include "platform/Platform.h"
 
-#include <QList>
 #include <QString>
-#include <optional>
-
-struct ListItem;
 
 // Bringing the settings, totals and log of the Windows program over from a file of the registry
 // editor, and taking the log out as a spreadsheet's CSV file. Both run without the windows; each
@@ -21,12 +17,6 @@ int ImportRegistryExport(const QString& file, bool yes, bool replace, const QStr
 
 // Writes the stored log, as the log viewer reads it, to a CSV file.
 int ExportLogFile(const QString& file, const QString& storePath, MessageBoxes& user);
-
-// The rows as a CSV file a Finnish spreadsheet reads as they are: UTF-8 with a byte-order mark,
-// a header row, semicolons between the fields, the price in markka as a number with the decimal
-// comma. Written to a temporary file first and renamed, so the file is whole or as it was.
-// Returns the reason when it cannot be written.
-std::optional<QString> WriteLogCsv(const QString& file, const QList<ListItem>& rows);
 
 // Messages in a terminal: standard output, errors on standard error, and each question
 // answered with a line of standard input ("k" for yes; anything else, or none, for no).

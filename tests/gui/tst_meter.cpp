@@ -100,7 +100,7 @@ private:
     }
     // The journal of the running call, "duration|price|totals|totals stored", or "-".
     static QString journalled() {
-        const std::optional<CallJournal> j = SettingsStore::current()->journal();
+        const std::optional<CallJournal> j = ReadCallJournal();
         return j ? u"%1|%2|%3|%4"_s.arg(j->duration, j->price, j->totals.join(u' '),
                                         QString::number(j->totalsStored))
                  : u"-"_s;

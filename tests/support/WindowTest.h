@@ -15,6 +15,7 @@
 #include "dialer/demo/SimulatedDialUp.h"
 #include "dialer/modem/ModemDialUp.h"
 #include "dialup/Form5.h"
+#include "log/CallLog.h"
 #include "log/Form7.h"
 #include "log/ListView.h"
 #include "meter/Form2.h"
