@@ -1,13 +1,11 @@
 #include "Form.h"
 
 #include "FormRegistry.h"
+#include "Twips.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 #include <QWindow>
-#include <cmath>
 
 Form::Form(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -15,9 +13,7 @@ Form::Form(QWidget* parent) : QDialog(parent) {
 }
 
 int Form::twips(int value) {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const double dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
-    return static_cast<int>(std::lround(value * dpi / 1440.0));
+    return PixelsFromTwips(value);
 }
 
 void Form::setClientSizeTwips(int width, int height) {

@@ -27,14 +27,19 @@ struct StatusLine {
     QStringView line;
 };
 constexpr StatusLine TilaRivit[] = {
-    {u"Open Port", u"Avataan Portti"},
-    {u"Connect Device", u"Kytketään Laite"},
-    {u"Device Connected", u"Laite Kytketty"},
-    {u"All Devices Connected", u"Kaikki Laitteet Kytketty"},
-    {u"Start Authentication", u"Tarkistetaan Käyttöoikeudet"},
-    {u"Logon Network", u"Liitytään Verkkoon"},
-    {u"Port Opened", u"Portti Avattu"},
+    {DialStates::OpenPort.text, u"Avataan Portti"},
+    {DialStates::ConnectDevice.text, u"Kytketään Laite"},
+    {DialStates::DeviceConnected.text, u"Laite Kytketty"},
+    {DialStates::AllDevicesConnected.text, u"Kaikki Laitteet Kytketty"},
+    {DialStates::StartAuthentication.text, u"Tarkistetaan Käyttöoikeudet"},
+    {DialStates::LogonNetwork.text, u"Liitytään Verkkoon"},
+    {DialStates::PortOpened.text, u"Portti Avattu"},
 };
+
+// Whether the component's state text is this state's, exactly.
+bool Is(const QString& text, const DialState& state) {
+    return text == QStringView(state.text);
+}
 
 void Ilmoita(const QString& text) {
     platform().messages().show({text, Message::Icon::Information});
@@ -112,19 +117,20 @@ void Form1::mRAS1_Progress(int ConnectState) {
             return;
         }
     }
-    if (state == u"Disconnected - No Dialtone") {
+    using namespace DialStates;
+    if (Is(state, NoDialtone)) {
         Lopeta(QStringLiteral("Ei soittoääntä. Tarkista kytkentä."));
         LisääRivi(QStringLiteral("*** EI SOITTOÄÄNTÄ *** Tarkista kytkentä"));
-    } else if (state == u"Disconnected - Line Busy") {
+    } else if (Is(state, LineBusy)) {
         LisääRivi(QStringLiteral("Linja On Varattu"));
         OdotaUudelleenSoittoa(QStringLiteral("Linja oli varattu..."));
-    } else if (state == u"Disconnected - Voice Answer") {
+    } else if (Is(state, VoiceAnswer)) {
         Lopeta(QStringLiteral("Numerossa vastasi äänipuhelin."));
         LisääRivi(QStringLiteral("Numerossa Vastasi Äänipuhelin"));
-    } else if (state == u"Disconnected - No Answer") {
+    } else if (Is(state, NoAnswer)) {
         LisääRivi(QStringLiteral("Ei vastausta"));
         OdotaUudelleenSoittoa(QStringLiteral("Numero ei vastannut..."));
-    } else if (state == u"Disconnected - No Carrier" || state == u"Disconnected") {
+    } else if (Is(state, NoCarrier) || Is(state, Disconnected)) {
         LisääRivi(QStringLiteral("Yhteys katkesi"));
         Lopeta(QStringLiteral("Yhteys katkesi."));
     } else {

@@ -1,5 +1,6 @@
 #include "MeterWindow.h"
 
+#include "AlarmLimits.h"
 #include "CostRules.h"
 #include "Form2.h"
 #include "Form22.h"
@@ -10,6 +11,7 @@
 #include "common/FormRegistry.h"
 #include "common/Keys.h"
 #include "common/NumberText.h"
+#include "common/Twips.h"
 #include "dialup/Form5.h"
 #include "log/CallLog.h"
 #include "log/Form7.h"
@@ -22,11 +24,8 @@
 
 #include <QAccessible>
 #include <QCoreApplication>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QTimer>
 #include <algorithm>
-#include <cmath>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -103,21 +102,6 @@ void FormatOrCarry(const Label* counter, Label* copy, const QString& carryValue,
         carry();
 }
 
-double DotsPerInch() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->logicalDotsPerInchX() : 96.0;
-}
-
-double TwipsFromPixels(int pixels) {
-    return std::round(pixels * 1440.0 / DotsPerInch());
-}
-
-// Far beyond any screen, a stored edge is still applied, within what a window position can hold.
-int PixelsFromTwips(double twips) {
-    const double pixels = std::round(twips * DotsPerInch() / 1440.0);
-    return static_cast<int>(std::clamp(pixels, -1e6, 1e6));
-}
-
 // The window's edges are stored in whole twips as the text of a single-precision number.
 QString EdgeText(int pixels) {
     return NumberToText(static_cast<float>(TwipsFromPixels(pixels)));
@@ -125,36 +109,6 @@ QString EdgeText(int pixels) {
 
 std::optional<double> StoredEdge(const QString& key) {
     return ParseNumber(GetSetting(Keys::App, Keys::Asetukset, key, {}));
-}
-
-// A duration limit of 0 hours and 0 minutes is off.
-bool LimitSet(const QString& hours, const QString& minutes) {
-    return hours != Zero || minutes != Zero;
-}
-
-// A duration limit that is set is met when each of its parts is "0" or the counter's very text.
-bool LimitMatches(const QString& hours, const QString& minutes, const Label* hourCounter,
-                  const Label* minuteCounter) {
-    return LimitSet(hours, minutes) && (hours == hourCounter->text() || hours == Zero) &&
-           (minutes == minuteCounter->text() || minutes == Zero);
-}
-
-// Unit by unit, a set limit is reached also when the counters have passed it; a limit or counter
-// that is no whole number is never reached.
-bool LimitReachedByUnits(const QString& hours, const QString& minutes, const Label* hourCounter,
-                         const Label* minuteCounter) {
-    const std::optional<qint32> h = WholeNumberFromText(hourCounter->text());
-    const std::optional<qint32> L = WholeNumberFromText(hours);
-    const std::optional<qint32> m = WholeNumberFromText(minuteCounter->text());
-    const std::optional<qint32> N = WholeNumberFromText(minutes);
-    return LimitSet(hours, minutes) && h && L && m && N && *h >= *L && *m >= *N;
-}
-
-// A price limit that is no number is never reached, as a duration limit that is no number never
-// matches.
-bool PriceLimitReached(const QString& limit, double wholeMarkka) {
-    const std::optional<double> markka = ParseNumber(limit);
-    return markka && wholeMarkka >= *markka;
 }
 
 } // namespace
@@ -469,16 +423,16 @@ void MeterWindow::Yhteensä_Click() {
 void MeterWindow::CheckCallDuration() {
     const Form4& limits = form<Form4>();
     if (!KestoAlarmAcknowledged &&
-        LimitMatches(limits.KestoTuntia->text(), limits.KestoMinuuttia->text(), KestoTunnit,
-                     KestoMinuutit))
+        DurationLimitMet(limits.KestoTuntia->text(), limits.KestoMinuuttia->text(),
+                         KestoTunnit->text(), KestoMinuutit->text()))
         Raise(Timer3);
 }
 
 void MeterWindow::CheckTotalDuration() {
     const Form4& limits = form<Form4>();
     if (!YhteensäKestoAlarmAcknowledged &&
-        LimitMatches(limits.YhteensäTuntia->text(), limits.YhteensäMinuuttia->text(),
-                     YhteensäTunnit, YhteensäMinuutit))
+        DurationLimitMet(limits.YhteensäTuntia->text(), limits.YhteensäMinuuttia->text(),
+                         YhteensäTunnit->text(), YhteensäMinuutit->text()))
         Raise(Timer4);
 }
 
@@ -487,8 +441,8 @@ void MeterWindow::CheckTotalDuration() {
 void MeterWindow::CheckTotalDurationByUnits() {
     const Form4& limits = form<Form4>();
     if (!YhteensäKestoAlarmAcknowledged &&
-        LimitReachedByUnits(limits.YhteensäTuntia->text(), limits.YhteensäMinuuttia->text(),
-                            YhteensäTunnit, YhteensäMinuutit))
+        DurationLimitPassed(limits.YhteensäTuntia->text(), limits.YhteensäMinuuttia->text(),
+                            YhteensäTunnit->text(), YhteensäMinuutit->text()))
         Raise(Timer4);
 }
 
@@ -545,16 +499,16 @@ void MeterWindow::Kustannukset1_Change() {
 }
 
 void MeterWindow::Kustannukset_Change() {
-    const QString limit = form<Form4>().YhteydenHinta->text();
-    if (limit != Zero && !HintaAlarmAcknowledged &&
-        PriceLimitReached(limit, WholeMarkka(NumberFromText(KustannuksetPenniä->text()))))
+    if (!HintaAlarmAcknowledged &&
+        PriceLimitReached(form<Form4>().YhteydenHinta->text(),
+                          WholeMarkka(NumberFromText(KustannuksetPenniä->text()))))
         Raise(Timer1);
 }
 
 void MeterWindow::KustannuksetYhteensä_Change() {
-    const QString limit = form<Form4>().HinnatYhteensä->text();
-    if (limit != Zero && !YhteensäHintaAlarmAcknowledged &&
-        PriceLimitReached(limit, WholeMarkka(NumberFromText(Kustannukset1->text()))))
+    if (!YhteensäHintaAlarmAcknowledged &&
+        PriceLimitReached(form<Form4>().HinnatYhteensä->text(),
+                          WholeMarkka(NumberFromText(Kustannukset1->text()))))
         Raise(Timer2);
 }
 

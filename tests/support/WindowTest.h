@@ -18,6 +18,7 @@
 #include "log/CallLog.h"
 #include "log/Form7.h"
 #include "log/ListView.h"
+#include "meter/AlarmLimits.h"
 #include "meter/Form2.h"
 #include "meter/Form22.h"
 #include "meter/Markka.h"

@@ -54,6 +54,56 @@ private slots:
     // Each step moves the clock on and lets it deliver a number of times: it delivers each second
     // once and makes up a minute of missed ones at most; after a longer gap, or a clock set back,
     // it carries on from the present ("!" when the last event is not the present second).
+    // A duration limit as the settings window holds it against the counters' texts: met by their
+    // very texts, or passed unit by unit.
+    void durationLimitsAreMetByTheCountersTextsOrPassedUnitByUnit_data() {
+        QTest::addColumn<QStringList>("limit");
+        QTest::addColumn<QStringList>("counters");
+        QTest::addColumn<bool>("met");
+        QTest::addColumn<bool>("passed");
+        const auto add = [](const char* name, const QStringList& limit, const QStringList& counters,
+                            bool met, bool passed) {
+            QTest::newRow(name) << limit << counters << met << passed;
+        };
+        add("a minute, at it", {u"0"_s, u"1"_s}, {u"0"_s, u"1"_s}, true, true);
+        add("a minute, before it", {u"0"_s, u"1"_s}, {u"0"_s, u"0"_s}, false, false);
+        add("a minute, hours off", {u"0"_s, u"1"_s}, {u"1"_s, u"1"_s}, true, true);
+        add("an hour, before it", {u"1"_s, u"0"_s}, {u"0"_s, u"59"_s}, false, false);
+        add("an hour, minutes off", {u"1"_s, u"0"_s}, {u"1"_s, u"7"_s}, true, true);
+        add("two hours, at three", {u"2"_s, u"0"_s}, {u"3"_s, u"0"_s}, false, true);
+        add("30 minutes, at 31", {u"0"_s, u"30"_s}, {u"0"_s, u"31"_s}, false, true);
+        add("1:30, at 2:10", {u"1"_s, u"30"_s}, {u"2"_s, u"10"_s}, false, false);
+        add("\"01\" hours", {u"01"_s, u"0"_s}, {u"1"_s, u"0"_s}, false, true);
+        add("off", {u"0"_s, u"0"_s}, {u"0"_s, u"59"_s}, false, false);
+        add("no whole number", {u"kymmenen"_s, u"0"_s}, {u"12"_s, u"0"_s}, false, false);
+    }
+    void durationLimitsAreMetByTheCountersTextsOrPassedUnitByUnit() {
+        QFETCH(QStringList, limit);
+        QFETCH(QStringList, counters);
+        QFETCH(bool, met);
+        QFETCH(bool, passed);
+        QCOMPARE(DurationLimitMet(limit[0], limit[1], counters[0], counters[1]), met);
+        QCOMPARE(DurationLimitPassed(limit[0], limit[1], counters[0], counters[1]), passed);
+    }
+
+    // A price limit in whole markka against the cost cut to whole markka.
+    void priceLimitsAreReachedAtTheirWholeMarkka_data() {
+        QTest::addColumn<QString>("limit");
+        QTest::addColumn<double>("markka");
+        QTest::addColumn<bool>("reached");
+        QTest::newRow("at it") << u"999"_s << 999.0 << true;
+        QTest::newRow("below it") << u"1000"_s << 999.0 << false;
+        QTest::newRow("below a fraction") << u"998,9"_s << 998.0 << false;
+        QTest::newRow("off") << u"0"_s << 5.0 << false;
+        QTest::newRow("no number") << u"kymmenen"_s << 50.0 << false;
+    }
+    void priceLimitsAreReachedAtTheirWholeMarkka() {
+        QFETCH(QString, limit);
+        QFETCH(double, markka);
+        QFETCH(bool, reached);
+        QCOMPARE(PriceLimitReached(limit, markka), reached);
+    }
+
     void theClockDeliversEachSecondOnceAndMakesUpMissedOnes() {
         // An alarm on a clock the test moves, ringing every second.
         qint64 now = 1'700'000'000'500;
@@ -115,27 +165,14 @@ private slots:
     }
     void upgradesAVersionOneStoreAndKeepsItsValues() {
         QFETCH(bool, journaled);
-        SettingsStore::open(path()), SettingsStore::close();
+        SettingsStore::close();
         QFile::remove(path());
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"v1"_s);
-            db.setDatabaseName(path());
-            QVERIFY(db.open());
-            QSqlQuery q(db);
-            for (const QString& statement : QStringList{
-                     u"CREATE TABLE settings (application TEXT NOT NULL, section TEXT NOT NULL, "
-                     u"key TEXT NOT NULL, value TEXT NOT NULL, PRIMARY KEY (application, "
-                     u"section, key))"_s,
-                     u"CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)"_s,
-                     u"INSERT INTO meta VALUES ('schema_version', '1')"_s,
-                     u"INSERT INTO settings VALUES ('Orvalin', 'Ä', 'Tunnit', '07')"_s})
-                QVERIFY2(q.exec(statement), qPrintable(q.lastError().text()));
-            if (journaled)
-                QVERIFY(q.exec(u"CREATE TABLE journal (id INTEGER PRIMARY KEY CHECK (id = 1), "
-                               u"date TEXT, duration TEXT, price TEXT, totals TEXT, "
-                               u"totals_stored INTEGER)"_s));
-        }
-        QSqlDatabase::removeDatabase(u"v1"_s);
+        QVERIFY(!SettingsStore::open(path()));
+        SaveSetting(u"Orvalin"_s, u"Ä"_s, u"Tunnit"_s, u"07"_s);
+        if (!journaled)
+            onStore(u"DROP TABLE journal"_s), onStore(u"DROP TABLE journal_aside"_s);
+        onStore(u"UPDATE meta SET value = '1' WHERE key = 'schema_version'"_s);
+        SettingsStore::close();
         for (int open = 0; open < 2; ++open) {
             QVERIFY(!SettingsStore::open(path()));
             SaveCallJournal({u"8. joulukuuta 2026"_s,
