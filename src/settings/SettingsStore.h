@@ -66,8 +66,7 @@ public:
 private:
     SettingsStore(const QString& path, const QString& connection, sqlite3* handle);
     sqlite3_stmt* statement(const char* text) const;
-    // Binds the values, steps the statement once and resets it; false on an error, which it
-    // says on standard error.
+    // Binds the values, steps the statement once and resets it; false on an error.
     bool run(sqlite3_stmt* statement, const QStringList& values) const;
     // The one way anything is written: once the store is known to be sound, and never in a
     // transaction that a failed write has undone.
