@@ -27,27 +27,23 @@ QString describe(const Phonebook& book) {
     return lines.join(u'\n');
 }
 
-// The state texts of each call until its Done, and "Connected" for a connection; the first,
-// "Open Port", is left out.
-QStringList dialAndRecord(DialUp& dialer, int calls = 1) {
-    QStringList calling;
-    for (int call = 0; call < calls; ++call) {
-        QStringList texts;
-        QObject context;
-        QObject::connect(&dialer, &DialUp::Progress, &context,
-                         [&](int) { texts << dialer.StateText(); });
-        QSignalSpy done(&dialer, &DialUp::Done);
-        dialer.Dial();
-        if (!texts.isEmpty() || done.count() != 0)
-            texts << u"<event inside Dial>"_s;
-        done.wait(20000);
-        if (!texts.isEmpty())
-            texts.removeFirst();
-        if (dialer.StateCode() == StateConnected)
-            texts << u"Connected"_s;
-        calling << texts.join(u", "_s);
-    }
-    return calling;
+// The state texts of a call until its Done, and "Connected" for a connection; the first, "Open
+// Port", is left out.
+QString dialAndRecord(DialUp& dialer) {
+    QStringList texts;
+    QObject context;
+    QObject::connect(&dialer, &DialUp::Progress, &context,
+                     [&](int) { texts << dialer.StateText(); });
+    QSignalSpy done(&dialer, &DialUp::Done);
+    dialer.Dial();
+    if (!texts.isEmpty() || done.count() != 0)
+        texts << u"<event inside Dial>"_s;
+    done.wait(20000);
+    if (!texts.isEmpty())
+        texts.removeFirst();
+    if (dialer.StateCode() == StateConnected)
+        texts << u"Connected"_s;
+    return texts.join(u", "_s);
 }
 
 // The lines the modem was sent.
@@ -144,12 +140,12 @@ private slots:
             u"Demo Port = 2\n[Dialer Pudota]\nDemo Step = 0\nDemo Duration = 1\n"_s,
             {}));
         dialer.setEntry(u"Koti"_s);
-        QCOMPARE(dialAndRecord(dialer, 3),
+        QCOMPARE(QStringList({dialAndRecord(dialer), dialAndRecord(dialer), dialAndRecord(dialer)}),
                  (QStringList{u"Port Opened, Connect Device, Disconnected - Line Busy"_s,
                               Connecting, Connecting}));
         // Choosing the entry again starts its outcomes from the first.
         dialer.setEntry(u"Koti"_s);
-        QVERIFY(dialAndRecord(dialer).value(0).endsWith(u"Disconnected - Line Busy"_s));
+        QVERIFY(dialAndRecord(dialer).endsWith(u"Disconnected - Line Busy"_s));
         // A call drops after its duration.
         dialer.setEntry(u"Pudota"_s);
         dialAndRecord(dialer);
@@ -227,6 +223,8 @@ private slots:
         add(u"wvdial: busy moves on to Phone1 and back, Phone3 after a gap is not dialed"_s,
             u"Phone1 = 222\nPhone3 = 444"_s, {u"BUSY"_s}, {},
             dialed + QStringList{u"ATZ"_s, u"ATDT222"_s} + dialed, {busy, busy, busy});
+        add(u"choosing the entry again starts from Phone"_s, u"Phone1 = 222"_s, {u"BUSY"_s},
+            u"chosen again"_s, dialed + dialed, {busy, busy});
         add(u"wvdial: no answer dials the same number"_s, u"Phone1 = 222"_s,
             {u"NO ANSWER"_s, u"BUSY"_s}, {}, dialed + dialed,
             {u"Disconnected - No Answer"_s, busy});
@@ -300,15 +298,17 @@ private slots:
         } else {
             QElapsedTimer waited;
             waited.start();
-            const QStringList calls = dialAndRecord(dialer, static_cast<int>(states.size()));
-            QStringList last;
-            for (const QString& call : calls)
-                last << call.section(u", "_s, -1);
+            QStringList calls, last;
+            for (qsizetype call = 0; call < states.size(); ++call) {
+                if (pppd == u"chosen again"_s)
+                    dialer.setEntry(u"Modeemi"_s);
+                calls << dialAndRecord(dialer);
+                last << calls.last().section(u", "_s, -1);
+            }
             QCOMPARE(last, states);
-            // Only a silent modem is waited for.
-            const bool silent = modem.contains(u"silence"_s) || keys.contains(u"SILENT"_s) ||
-                                modem.contains(u"--ignore-first"_s);
-            QVERIFY(waited.elapsed() < (silent ? 12000 : 4000));
+            // Only a modem that ignores a command is waited for, 5 seconds a time.
+            const bool ignores = keys.contains(u"SILENT"_s) || modem.contains(u"--ignore-first"_s);
+            QVERIFY(waited.elapsed() < (ignores ? 12000 : 4000));
             if (pppd == u"up 2"_s)
                 QCOMPARE(calls, QStringList{Connecting});
         }
