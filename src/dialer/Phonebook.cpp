@@ -565,9 +565,10 @@ Phonebook Phonebook::load(const PhonebookFiles& files) {
         const Section& section = combined[key];
         const QString name = entryName(section.name);
         // wvdial without a section name dials [Dialer Defaults]: one that has a number is an
-        // entry of its own.
+        // entry of its own. Debian's wvdial installs one with the keys there and empty.
+        const KeyLine* phone = section.last(QStringLiteral("phone"));
         if (name.isEmpty() || own.contains(sectionKey(name)) ||
-            (key == DefaultsKey && !section.last(QStringLiteral("phone"))))
+            (key == DefaultsKey && (!phone || phone->value.isEmpty())))
             continue;
         const PhonebookEntry entry = reader.entry(section, combined, false);
         if (!entry.isDemo())

@@ -124,12 +124,12 @@ private slots:
             QVERIFY2(problems.contains(said), qPrintable(problems));
         QCOMPARE(both.problems.size(), 6);
 
-        // [Dialer Defaults] is an entry when it has a number, as `wvdial` alone dials it; the
-        // built-in entries only when no file gives one.
+        // [Dialer Defaults] is an entry when it has a number, as `wvdial` alone dials it, not as
+        // Debian installs it; the built-in entries only when no file gives one.
         write(path("wvdial.conf"), "[Dialer Defaults]\nModem = /dev/ttyS0\nPhone = 1\n");
         QCOMPARE(describe(Phonebook::load({path("puuttuu.conf"), {path("wvdial.conf")}})),
                  u"Defaults|1|/dev/ttyS0 57600 ATZ ATDT 60"_s);
-        write(path("wvdial.conf"), "[Dialer Defaults]\nModem = /dev/ttyS0\n; Phone = \n");
+        write(path("wvdial.conf"), "[Dialer Defaults]\nPhone = \nUsername = \nPassword = \n");
         const Phonebook builtIn = Phonebook::load({path("puuttuu.conf"), {path("wvdial.conf")}});
         QCOMPARE(u"%1 %2"_s.arg(builtIn.entries.size()).arg(builtIn.problems.size()), u"4 0"_s);
     }
