@@ -41,7 +41,9 @@ void journalSecond(int i) {
                      QStringLiteral("00:42:") + seconds,
                      QStringLiteral("9,87 markkaa"),
                      {QStringLiteral("12"), QStringLiteral("42"), seconds, QStringLiteral("98765"),
-                      QStringLiteral("987,65")}});
+                      QStringLiteral("987,65")},
+                     false,
+                     QStringLiteral("2026-12-06T10:00:00+02:00")});
 }
 
 void timeWrites(const char* what, int writes, void (*write)(int)) {

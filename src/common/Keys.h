@@ -13,6 +13,8 @@ inline const QString Tyyppi2 = QStringLiteral("Tyyppi 2");
 inline const QString Päivämäärä = QStringLiteral("Päivämäärä");
 inline const QString Kesto = QStringLiteral("Kesto");
 inline const QString Hinta = QStringLiteral("Hinta");
+// The moment each logged call's meter opened, under the call's row key, beside the log.
+inline const QString Alkuhetki = QStringLiteral("Alkuhetki");
 
 // Section "Asetukset".
 inline const QString Tyyppi = QStringLiteral("Tyyppi");

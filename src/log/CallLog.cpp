@@ -34,6 +34,10 @@ bool Readable(const CallJournal& journal) {
 
 } // namespace
 
+QString StartMomentText(const QDateTime& moment) {
+    return moment.toString(Qt::ISODate);
+}
+
 qint32 LogLength(const QHash<QString, QString>& dates) {
     qint32 rows = 0;
     while (!dates.value(QString::number(rows)).isEmpty())
@@ -44,13 +48,15 @@ qint32 LogLength(const QHash<QString, QString>& dates) {
 // Three reads of whole sections rather than three reads per row.
 QList<LogRow> ReadLog(const QString& storePath) {
     const QList<QHash<QString, QString>> sections = SettingsStore::readSections(
-        storePath, Keys::App, {Keys::Päivämäärä, Keys::Kesto, Keys::Hinta});
+        storePath, Keys::App, {Keys::Päivämäärä, Keys::Kesto, Keys::Hinta, Keys::Alkuhetki});
     const qint32 rows = LogLength(sections[0]);
     QList<LogRow> log;
     log.reserve(rows);
     for (qint32 i = 0; i < rows; ++i) {
         const QString key = QString::number(i);
-        log.append({{sections[0].value(key), sections[1].value(key), sections[2].value(key)}, i});
+        log.append({{sections[0].value(key), sections[1].value(key), sections[2].value(key)},
+                    i,
+                    sections[3].value(key)});
     }
     return log;
 }
@@ -74,20 +80,23 @@ std::optional<QString> WriteLogCsv(const QString& file, const QList<LogRow>& row
 // The totals go in one text, a tab between each: a journal is read whole or not at all.
 void SaveCallJournal(const CallJournal& journal) {
     if (SettingsStore* store = SettingsStore::current())
-        store->change("INSERT OR REPLACE INTO journal VALUES (1, ?, ?, ?, ?, ?)",
+        store->change("INSERT OR REPLACE INTO journal (id, date, duration, price, totals, "
+                      "totals_stored, began) VALUES (1, ?, ?, ?, ?, ?, ?)",
                       {journal.date, journal.duration, journal.price, journal.totals.join(u'\t'),
-                       journal.totalsStored ? QStringLiteral("1") : QStringLiteral("0")});
+                       journal.totalsStored ? QStringLiteral("1") : QStringLiteral("0"),
+                       journal.began});
 }
 
 std::optional<CallJournal> ReadCallJournal() {
     const SettingsStore* store = SettingsStore::current();
     const QList<QStringList> rows =
-        store ? store->rows("SELECT date, duration, price, totals, totals_stored FROM journal")
+        store ? store->rows("SELECT date, duration, price, totals, totals_stored, began FROM "
+                            "journal")
               : QList<QStringList>();
     if (rows.isEmpty())
         return std::nullopt;
     const QStringList& row = rows.first();
-    return CallJournal{row[0], row[1], row[2], row[3].split(u'\t'), row[4] == u"1"};
+    return CallJournal{row[0], row[1], row[2], row[3].split(u'\t'), row[4] == u"1", row[5]};
 }
 
 void ClearCallJournal() {
@@ -103,7 +112,7 @@ std::optional<QString> FinishInterruptedCall() {
     if (!Readable(*journal)) {
         const SettingsTransaction transaction;
         store->change("INSERT INTO journal_aside SELECT date, duration, price, totals, "
-                      "totals_stored, datetime('now') FROM journal");
+                      "totals_stored, datetime('now'), began FROM journal");
         ClearCallJournal();
         return QStringLiteral("Edellisen käynnistyskerran keskeytyneen yhteyden tietoja ei voi "
                               "lukea. Niitä ei kirjattu päiväkirjaan; ne on siirretty talteen "
@@ -122,6 +131,7 @@ std::optional<QString> FinishInterruptedCall() {
         SaveSetting(Keys::App, Keys::Päivämäärä, key, journal->date);
         SaveSetting(Keys::App, Keys::Kesto, key, journal->duration);
         SaveSetting(Keys::App, Keys::Hinta, key, journal->price);
+        SaveSetting(Keys::App, Keys::Alkuhetki, key, journal->began);
         ClearCallJournal();
     }
     return QStringLiteral("Edellinen käynnistyskerta päättyi kesken yhteyden. Yhteys on nyt "

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -11,12 +12,17 @@
 // the finishing of a call whose run ended without the meter's close, and the rows as CSV. It uses
 // the store alone.
 
-// A row of the log: the date as logged, the duration and the price, as the meter wrote them, and
-// the key the row is stored under (-1 for a row not read from the store).
+// A row of the log: the date as logged, the duration and the price, as the meter wrote them, the
+// key the row is stored under (-1 for a row not read from the store), and the moment the call's
+// meter opened, in ISO 8601 with its offset from UTC (empty for calls logged before it was kept).
 struct LogRow {
     std::array<QString, 3> texts;
     int key = -1;
+    QString began;
 };
+
+// The moment as a call's start moment is written.
+QString StartMomentText(const QDateTime& moment);
 
 // The number of rows of the stored log: its rows end at the first key whose date is empty or
 // missing, and rows stored after such a gap are never read.
@@ -41,6 +47,7 @@ struct CallJournal {
     QStringList totals;
     // The close has stored the totals; only the log row is left.
     bool totalsStored = false;
+    QString began;
 };
 
 void SaveCallJournal(const CallJournal& journal);

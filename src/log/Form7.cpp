@@ -70,6 +70,7 @@ void Form7::Form_Unload() {
         SaveSetting(Keys::App, Keys::Päivämäärä, key, ListView1->text(i, 0));
         SaveSetting(Keys::App, Keys::Kesto, key, ListView1->text(i, 1));
         SaveSetting(Keys::App, Keys::Hinta, key, ListView1->text(i, 2));
+        SaveSetting(Keys::App, Keys::Alkuhetki, key, ListView1->began(i));
     }
 }
 
@@ -87,7 +88,9 @@ void Form7::Command2_Click() {
         return;
     QList<LogRow> rows;
     for (int i = 0; i < ListView1->count(); ++i)
-        rows.append(LogRow{{ListView1->text(i, 0), ListView1->text(i, 1), ListView1->text(i, 2)}});
+        rows.append(LogRow{{ListView1->text(i, 0), ListView1->text(i, 1), ListView1->text(i, 2)},
+                           i,
+                           ListView1->began(i)});
     if (const std::optional<QString> problem = WriteLogCsv(dialog.selectedFiles().first(), rows))
         platform().messages().show({*problem, Message::Icon::Critical});
 }

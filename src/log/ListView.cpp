@@ -116,9 +116,10 @@ void ListView::addColumnHeader(const QString& text, int width) {
     header()->resizeSection(m_model->columnCount() - 1, width);
 }
 
-void ListView::addItem(const QString& text, const QString& subItem1, const QString& subItem2) {
+void ListView::addItem(const QString& text, const QString& subItem1, const QString& subItem2,
+                       const QString& began) {
     settle();
-    const ListItem item{{text, subItem1, subItem2}};
+    const ListItem item{{text, subItem1, subItem2}, -1, began};
     if (m_sorted)
         m_model->insertSorted(item, m_sortKey);
     else
@@ -144,6 +145,11 @@ QString ListView::text(int row, int column) const {
 int ListView::tag(int row) const {
     settle();
     return m_model->item(row).key;
+}
+
+QString ListView::began(int row) const {
+    settle();
+    return m_model->item(row).began;
 }
 
 void ListView::clear() {

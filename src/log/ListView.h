@@ -51,7 +51,11 @@ public:
     void addColumnHeader(const QString& text, int width);
     // Adds an item with the text and the texts of sub-items 1 and 2: at the end, or at its place
     // in the order when the list is sorted.
-    void addItem(const QString& text, const QString& subItem1, const QString& subItem2);
+    // `began` goes with the row, unseen, wherever it is sorted to.
+    void addItem(const QString& text, const QString& subItem1, const QString& subItem2,
+                 const QString& began = {});
+    // What goes with a row unseen.
+    QString began(int row) const;
     // Fills a list that is not sorted: adds the items at the end, all in one step, which takes a
     // fraction of the time of adding them one by one.
     void addItems(const QList<ListItem>& items);

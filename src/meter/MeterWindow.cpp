@@ -207,6 +207,7 @@ MeterWindow::~MeterWindow() = default;
 
 void MeterWindow::Form_Load() {
     const Calendar& calendar = platform().calendar();
+    m_began = StartMomentText(calendar.now());
     const double hour = NumberFromText(calendar.hour());
     const QString weekday = calendar.weekday();
 
@@ -265,7 +266,7 @@ void MeterWindow::Form_QueryUnload() {
     StopMetering();
 
     const QString date = platform().calendar().longDate();
-    form<Form7>().ListView1->addItem(date, Kesto->text(), Kustannukset->text());
+    form<Form7>().ListView1->addItem(date, Kesto->text(), Kustannukset->text(), m_began);
     {
         // The journal says the totals are stored in the same transaction that stores them: a
         // crash while the summary is up then logs the call at the next start, but never adds
@@ -315,7 +316,9 @@ CallJournal MeterWindow::Journal() const {
             Kesto->text(),
             Kustannukset->text(),
             {YhteensäTunnit1->text(), YhteensäMinuutit1->text(), YhteensäSekunnit1->text(),
-             Kustannukset1->text(), Kustannukset2->text()}};
+             Kustannukset1->text(), Kustannukset2->text()},
+            false,
+            m_began};
 }
 
 void MeterWindow::FitValues() {

@@ -109,6 +109,8 @@ private:
     void FitValues();
     // The call as a run that ends now without this window's close would have to log it.
     CallJournal Journal() const;
+    // The moment the window opened, kept with the call's row.
+    QString m_began;
     // The totals, and the journal's word that they are stored.
     void StoreTotals();
 

@@ -177,6 +177,10 @@ public:
     QString hour() const override { return FinnishHour(QDateTime::currentDateTime()); }
     QString weekday() const override { return FinnishWeekday(QDate::currentDate()); }
     QString longDate() const override { return FinnishLongDate(QDate::currentDate()); }
+    QDateTime now() const override {
+        return QDateTime::currentDateTime().toOffsetFromUtc(
+            QDateTime::currentDateTime().offsetFromUtc());
+    }
 };
 
 class QtEnvironment : public Environment {

@@ -2,6 +2,7 @@
 
 #include "dialer/DialUp.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QSize>
 #include <QString>
@@ -78,6 +79,8 @@ public:
     // The full weekday name, "maanantai" to "sunnuntai".
     virtual QString weekday() const = 0;
     virtual QString longDate() const = 0;
+    // Now, in local time with its offset from UTC.
+    virtual QDateTime now() const = 0;
 };
 
 // Facts about the program and the machine it runs on.

@@ -37,19 +37,30 @@ QString FinnishReason(int code, const QString& text) {
 }
 
 // What each version of the store adds to the one before it. An upgrade runs the steps of every
-// version after the store's own in one transaction with the new version's record; each step is
-// harmless on a store that has its tables already, since version-1 stores made after the journal
-// came have them.
-constexpr int SchemaVersion = 2;
-const char* const SchemaSteps[SchemaVersion] = {
-    "CREATE TABLE IF NOT EXISTS settings (application TEXT NOT NULL, section TEXT NOT NULL, "
-    "key TEXT NOT NULL, value TEXT NOT NULL, PRIMARY KEY (application, section, key));"
-    "CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT NOT NULL);",
+// version after the store's own in one transaction with the new version's record. Each step is
+// harmless on a store that has what it adds already (version-1 stores made after the journal
+// came have its tables), so an upgrade can run twice.
+struct SchemaStep {
+    // A read that succeeds when the store has what the step adds; none when the step's own
+    // statements say "if not exists".
+    const char* present;
+    const char* add;
+};
+constexpr int SchemaVersion = 3;
+const SchemaStep SchemaSteps[SchemaVersion] = {
+    {nullptr,
+     "CREATE TABLE IF NOT EXISTS settings (application TEXT NOT NULL, section TEXT NOT NULL, "
+     "key TEXT NOT NULL, value TEXT NOT NULL, PRIMARY KEY (application, section, key));"
+     "CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT NOT NULL);"},
     // The journal of the running call, and where a journal that cannot be read is put aside.
-    "CREATE TABLE IF NOT EXISTS journal (id INTEGER PRIMARY KEY CHECK (id = 1), date TEXT, "
-    "duration TEXT, price TEXT, totals TEXT, totals_stored INTEGER);"
-    "CREATE TABLE IF NOT EXISTS journal_aside (date TEXT, duration TEXT, price TEXT, totals TEXT, "
-    "totals_stored, set_aside TEXT);",
+    {nullptr,
+     "CREATE TABLE IF NOT EXISTS journal (id INTEGER PRIMARY KEY CHECK (id = 1), date TEXT, "
+     "duration TEXT, price TEXT, totals TEXT, totals_stored INTEGER);"
+     "CREATE TABLE IF NOT EXISTS journal_aside (date TEXT, duration TEXT, price TEXT, "
+     "totals TEXT, totals_stored, set_aside TEXT);"},
+    // The moment the running call's meter opened.
+    {"SELECT began FROM journal LIMIT 0",
+     "ALTER TABLE journal ADD COLUMN began TEXT; ALTER TABLE journal_aside ADD COLUMN began TEXT;"},
 };
 
 std::unique_ptr<SettingsStore> g_current;
@@ -168,8 +179,12 @@ QString columnText(sqlite3_stmt* statement, int column) {
 // Brings a store of an older version, or a new empty one, to this program's version.
 bool Upgrade(sqlite3* handle, int from) {
     bool done = sqlite3_exec(handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
-    for (int version = from; done && version < SchemaVersion; ++version)
-        done = sqlite3_exec(handle, SchemaSteps[version], nullptr, nullptr, nullptr) == SQLITE_OK;
+    for (int version = from; done && version < SchemaVersion; ++version) {
+        const SchemaStep& step = SchemaSteps[version];
+        done = (step.present &&
+                sqlite3_exec(handle, step.present, nullptr, nullptr, nullptr) == SQLITE_OK) ||
+               sqlite3_exec(handle, step.add, nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
     const QByteArray record =
         "INSERT OR REPLACE INTO meta (key, value) VALUES ('schema_version', '" +
         QByteArray::number(SchemaVersion) + "')";

@@ -199,11 +199,12 @@ int ImportRegistryExport(const QString& file, bool yes, bool replace, const QStr
     SettingsStore* store = SettingsStore::current();
     {
         const SettingsTransaction transaction;
-        // A store without calls may still hold empty log rows, which must not fill the file's.
+        // A store without calls may still hold empty log rows and start moments, which must not
+        // fill the file's rows.
         if (replace)
             store->deleteApplication(Keys::App);
         else
-            for (const QString& section : LogSections())
+            for (const QString& section : LogSections() + QStringList{Keys::Alkuhetki})
                 store->deleteSection(Keys::App, section);
         // In the order of the store's index: a long log then goes in without reading back pages.
         for (auto section = found.sections.cbegin(); section != found.sections.cend(); ++section) {

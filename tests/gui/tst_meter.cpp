@@ -7,7 +7,10 @@
 // markka, T the stored total duration "h:m:s" and P its cost in penni; the rest is 0, and "_"
 // stands for a space. T1 is 50 penni a call, 20 a minute in the day, 300 for the first block,
 // 12,5 later and 5 to the provider; T2 charges neither amount of other times. A shown log row is
-// "date|duration|price", a stored one "key|date|duration|price", rows ";"-separated.
+// "date|duration|price", a stored one "key|date|duration|price|start moment", rows
+// ";"-separated.
+const QStringList LogSections = {Keys::Päivämäärä, Keys::Kesto, Keys::Hinta, Keys::Alkuhetki};
+
 class MeterWindowTest : public WindowTest {
     Q_OBJECT
 private:
@@ -81,22 +84,24 @@ private:
 
     static void storeRows(const QString& rows) {
         for (const QString& row : rows.split(u';', Qt::SkipEmptyParts))
-            for (int i = 0; i < 3; ++i)
-                store(QStringList{Keys::Päivämäärä, Keys::Kesto, Keys::Hinta}[i],
-                      row.section(u'|', 0, 0), row.section(u'|', i + 1, i + 1));
+            for (int i = 0; i < 4; ++i)
+                store(LogSections[i], row.section(u'|', 0, 0), row.section(u'|', i + 1, i + 1));
     }
     // Rows as text, from a cell's text by row and column.
-    static QString table(int count, const std::function<QString(int, int)>& cell) {
+    static QString table(int count, const std::function<QString(int, int)>& cell, int columns = 3) {
         QStringList rows;
-        for (int i = 0; i < count; ++i)
-            rows << cell(i, 0) + u'|' + cell(i, 1) + u'|' + cell(i, 2);
+        for (int i = 0; i < count; ++i) {
+            QStringList cells;
+            for (int c = 0; c < columns; ++c)
+                cells << cell(i, c);
+            rows << cells.join(u'|');
+        }
         return rows.join(u';');
     }
     // The stored rows from key 0 up to the given one, "<absent>" where a value is not stored.
     static QString storedRows(int upTo) {
-        return table(upTo + 1, [](int i, int c) {
-            return stored(QList{Keys::Päivämäärä, Keys::Kesto, Keys::Hinta}[c], QString::number(i));
-        });
+        return table(
+            upTo + 1, [](int i, int c) { return stored(LogSections[c], QString::number(i)); }, 4);
     }
     // The journal of the running call, "duration|price|totals|totals stored", or "-".
     static QString journalled() {
@@ -226,7 +231,7 @@ private slots:
                                     r[2], r[3], QString::number(meter.pos().x() * 15), u"1"_s,
                                     u"hidden"_s, call.section(u'|', 0, 0)}));
         QCOMPARE(FormRegistry::instance().loadedNames().join(u' ') + journalled() + storedRows(0),
-                 u"-6. joulukuuta 2026|"_s + call);
+                 u"-6. joulukuuta 2026|"_s + call + u"|2026-12-08T10:00:00+02:00"_s);
     }
 
     // The clock goes on ticking meanwhile, a little faster than the alarm's timers run. The
@@ -317,14 +322,15 @@ private slots:
     void closingStoresTheListInItsShownOrder() {
         const QStringList r = row();
         const QStringList calls =
-            u"5. maaliskuuta 2024|00:10:00|2 markkaa;12. tammikuuta 2024|100:00:00|10 markkaa;"
-            u"30. joulukuuta 2023|10:00:00|2,5 markkaa;1. helmikuuta 2024||;"
-            u"12. tammikuuta 2024|01:00:05|2 markkaa;%1|00:20:00|2 markkaa;%1||"_s
+            u"5. maaliskuuta 2024|00:10:00|2 markkaa|a0;12. tammikuuta 2024|100:00:00|10 "
+            u"markkaa|a1;"
+            u"30. joulukuuta 2023|10:00:00|2,5 markkaa|;1. helmikuuta 2024|||a3;"
+            u"12. tammikuuta 2024|01:00:05|2 markkaa|a4;%1|00:20:00|2 markkaa|a5;%1|||"_s
                 .arg(platform().clock.longDateText)
                 .split(u';');
         for (int i = 0; i < 5; ++i)
             storeRows(QString::number(i) + u'|' + calls[i]);
-        storeRows(u"8|1. tammikuuta 1999|00:00:01|0,1 markkaa"_s);
+        storeRows(u"8|1. tammikuuta 1999|00:00:01|0,1 markkaa|a8"_s);
         form<Form1>().show();
         QVERIFY(QTest::qWaitForWindowActive(&form<Form1>()));
         clickOpeningModal(form<Form1>().Command4, [&](QWidget* shown) {
@@ -340,7 +346,8 @@ private slots:
             // What a closing meter does first: the call's row goes into the viewer's list.
             for (int i : {5, 6})
                 viewer->ListView1->addItem(calls[i].section(u'|', 0, 0),
-                                           calls[i].section(u'|', 1, 1), calls[i].section(u'|', 2));
+                                           calls[i].section(u'|', 1, 1),
+                                           calls[i].section(u'|', 2, 2), calls[i].section(u'|', 3));
             if (r[2] == u"Esc")
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
             else
@@ -349,8 +356,9 @@ private slots:
         QStringList sorted;
         for (QChar key : r[1])
             sorted << calls[key.digitValue()];
-        QCOMPARE(storedRows(8), sorted.join(u';') + u";<absent>|<absent>|<absent>;"
-                                                    u"1. tammikuuta 1999|00:00:01|0,1 markkaa"_s);
+        QCOMPARE(storedRows(8), sorted.join(u';') +
+                                    u";<absent>|<absent>|<absent>|<absent>;"
+                                    u"1. tammikuuta 1999|00:00:01|0,1 markkaa|a8"_s);
     }
 
     // Equal texts keep their order however many there are: a sort that only happens to keep
@@ -418,7 +426,8 @@ private slots:
         QVERIFY(StartProgram(storePath()));
         QCOMPARE(storedRows(1) + u' ' + stored(Keys::Asetukset, Keys::Sekunnit) + u' ' +
                      stored(Keys::Asetukset, Keys::Kustannukset2),
-                 u"6. joulukuuta 2026|00:00:03|0,75 markkaa;<absent>|<absent>|<absent> 03 0,75"_s);
+                 u"6. joulukuuta 2026|00:00:03|0,75 markkaa|2026-12-08T10:00:00+02:00;"
+                 u"<absent>|<absent>|<absent>|<absent> 03 0,75"_s);
     }
 
     // "totals-stored duration minutes": a call whose run ended without the meter's close is
@@ -432,7 +441,8 @@ private slots:
         store(Keys::Päivämäärä, u"0"_s, u"1. joulukuuta 2026"_s);
         store(Keys::Asetukset, Keys::Minuutit, u"05"_s);
         SaveCallJournal({u"5. joulukuuta 2026"_s, r[1], u"3,5 markkaa"_s,
-                         u"01 17 34 350 3,5"_s.split(u' '), r[0] == u"1"});
+                         u"01 17 34 350 3,5"_s.split(u' '), r[0] == u"1",
+                         u"2026-12-05T23:40:00+02:00"_s});
         platform().dialer.openLinks = {u"Yhteys Modeemi on yhä auki"_s};
         QVERIFY(StartProgram(storePath()) && journalled() == u"-" && form<Form1>().isVisible());
         QVERIFY(platform().messageBoxes.texts().size() == 1 &&
@@ -440,8 +450,9 @@ private slots:
                 platform().messageBoxes.texts()[0].contains(
                     damaged ? u"journal_aside"_s
                             : u"kirjattu päiväkirjaan: kesto 00:12:34, hinta 3,5 markkaa."_s));
-        const QString logged = damaged ? u"<absent>|<absent>|<absent>"_s
-                                       : u"5. joulukuuta 2026|00:12:34|3,5 markkaa"_s;
+        const QString logged =
+            damaged ? u"<absent>|<absent>|<absent>|<absent>"_s
+                    : u"5. joulukuuta 2026|00:12:34|3,5 markkaa|2026-12-05T23:40:00+02:00"_s;
         QCOMPARE(storedRows(1).section(u';', 1) + u' ' + stored(Keys::Asetukset, Keys::Minuutit),
                  logged + u' ' + r[2]);
     }

@@ -161,7 +161,7 @@ Tyyppi 1;Asetukset;Palveluntarjoaja;6;42;0;esc;6;42;6;;0,0|0,0|0,0|0,0|0)"_s);
                                  u"Kustannukset 2;Tunnit;Minuutit;Sekunnit"_s.split(u';');
         const QString values = u"Tyyppi 2;5;2;1234,5;12,34;01;02;03"_s;
         storeAll(Keys::Asetukset, keys, values);
-        const QStringList logs = {Keys::Päivämäärä, Keys::Kesto, Keys::Hinta};
+        const QStringList logs = {Keys::Päivämäärä, Keys::Kesto, Keys::Hinta, Keys::Alkuhetki};
         for (const QString& log : logs)
             storeAll(log, {u"0"_s, u"1"_s}, log + u';' + log);
         form<Form4>().show();

@@ -89,6 +89,8 @@ public:
     QString hour() const override { return hourText; }
     QString weekday() const override { return weekdayText; }
     QString longDate() const override { return longDateText; }
+    QDateTime moment{QDate(2026, 12, 8), QTime(10, 0), Qt::OffsetFromUTC, 2 * 3600};
+    QDateTime now() const override { return moment; }
 };
 
 class FixedEnvironment : public Environment {

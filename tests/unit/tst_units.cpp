@@ -178,11 +178,13 @@ private slots:
             SaveCallJournal({u"8. joulukuuta 2026"_s,
                              u"00:00:05"_s,
                              u"0,5 markkaa"_s,
-                             {u"00"_s, u"00"_s, u"05"_s, u"50"_s, u"50"_s}});
+                             {u"00"_s, u"00"_s, u"05"_s, u"50"_s, u"50"_s},
+                             false,
+                             {}});
             QCOMPARE(onStore(u"SELECT value FROM meta WHERE key = 'schema_version'"_s) +
                          GetSetting(u"Orvalin"_s, u"Ä"_s, u"Tunnit"_s, {}) +
                          ReadCallJournal().value_or(CallJournal{}).duration,
-                     u"207"_s + u"00:00:05"_s);
+                     u"307"_s + u"00:00:05"_s);
             onStore(u"UPDATE meta SET value = '1' WHERE key = 'schema_version'"_s);
             SettingsStore::close();
         }
@@ -210,7 +212,7 @@ private slots:
         if (index) {
             SettingsStore::open(path()), save(u"Sekunnit"_s, u"05"_s);
             onStore(u"UPDATE meta SET value = '%1' WHERE key = 'schema_version'"_s.arg(
-                cell() == u"index"_s ? 2 : 1));
+                cell() == u"index"_s ? 3 : 1));
             SettingsStore::close();
             QVERIFY(file.open(QIODevice::ReadWrite));
             file.seek(file.readAll().lastIndexOf("Sekunnit") + 7);
