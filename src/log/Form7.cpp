@@ -1,5 +1,6 @@
 #include "Form7.h"
 
+#include "FrmTilastot.h"
 #include "ListView.h"
 #include "common/FormRegistry.h"
 #include "common/Keys.h"
@@ -17,25 +18,29 @@ Form7::Form7()
       Label3(new Label(QStringLiteral("Kustannukset:"), this)),
       Label4(new Label(QStringLiteral("0 markkaa"), this)),
       Command1(new CommandButton(QStringLiteral("&Ok"), this)),
-      Command2(new CommandButton(QStringLiteral("&Tallenna..."), this)) {
+      Command2(new CommandButton(QStringLiteral("&Tallenna..."), this)),
+      Command3(new CommandButton(QStringLiteral("T&ilastot..."), this)) {
     setWindowTitle(QStringLiteral("Yhteyksien Tarkastelu"));
     setClientSizeTwips(7680, 4560);
     place(ListView1, 120, 120, 7440, 3600);
     ListView1->setAccessibleName(QStringLiteral("Yhteydet"));
     place(Label1, 120, 3900, 1215, 255);
-    place(Label2, 1380, 3900, 2880, 255);
+    place(Label2, 1380, 3900, 1755, 255);
     place(Label3, 120, 4200, 1215, 255);
-    place(Label4, 1380, 4200, 2880, 255);
+    place(Label4, 1380, 4200, 1755, 255);
     place(Command1, 6165, 4065, 1395, 375);
     place(Command2, 4650, 4065, 1395, 375);
+    place(Command3, 3180, 4065, 1395, 375);
     Command2->setToolTip(QStringLiteral("Tallentaa päiväkirjan CSV-tiedostoksi taulukkolaskentaa "
                                         "varten"));
-    // Tab goes from left to right: the save button stands before "Ok".
+    // "Tallenna..." comes first: it stood beside "Ok" before the statistics came.
     setTabOrder(ListView1, Command2);
-    setTabOrder(Command2, Command1);
+    setTabOrder(Command2, Command3);
+    setTabOrder(Command3, Command1);
 
     connect(Command1, &QPushButton::clicked, this, &Form7::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form7::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form7::Command3_Click);
     connect(ListView1, &ListView::ColumnClick, this, &Form7::ListView1_ColumnClick);
 }
 
@@ -93,6 +98,10 @@ void Form7::Command2_Click() {
                            ListView1->began(i)});
     if (const std::optional<QString> problem = WriteLogCsv(dialog.selectedFiles().first(), rows))
         platform().messages().show({*problem, Message::Icon::Critical});
+}
+
+void Form7::Command3_Click() {
+    form<FrmTilastot>().execOwnedBy(this);
 }
 
 void Form7::ListView1_ColumnClick(int column) {

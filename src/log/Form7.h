@@ -23,8 +23,11 @@ public:
     CommandButton* Command1;
     // Saves the list, in its order, as a CSV file for a spreadsheet.
     CommandButton* Command2;
+    // Opens the statistics of the list.
+    CommandButton* Command3;
 
     void Command1_Click();
     void Command2_Click();
+    void Command3_Click();
     void ListView1_ColumnClick(int column);
 };

@@ -36,7 +36,6 @@ const QString Zero = QStringLiteral("0");
 const QString DoubleZero = QStringLiteral("00");
 const QString Sixty = QStringLiteral("60");
 const QString Thousand = QStringLiteral("1000");
-const QString Markkaa = QStringLiteral(" markkaa");
 const QString EverySecond = QStringLiteral("??:??:??");
 const QColor AlarmRed(255, 0, 0);
 

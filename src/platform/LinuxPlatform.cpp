@@ -208,6 +208,10 @@ QString FinnishWeekday(const QDate& date) {
     return finnish().standaloneDayName(date.dayOfWeek(), QLocale::LongFormat);
 }
 
+QString FinnishMonth(int month) {
+    return finnish().standaloneMonthName(month, QLocale::LongFormat);
+}
+
 QString FinnishLongDate(const QDate& date) {
     return finnish().toString(date, QStringLiteral("d. MMMM yyyy"));
 }

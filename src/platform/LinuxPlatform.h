@@ -41,3 +41,5 @@ std::unique_ptr<Flasher> CreateWindowFlasher(QWidget* window);
 QString FinnishHour(const QDateTime& moment);
 QString FinnishWeekday(const QDate& date);
 QString FinnishLongDate(const QDate& date);
+// The month's name as it stands alone, "joulukuu".
+QString FinnishMonth(int month);

@@ -5,6 +5,7 @@
 #include "TariffFields.h"
 #include "common/FormRegistry.h"
 #include "common/Keys.h"
+#include "common/NumberText.h"
 #include "settings/SettingsStore.h"
 
 #include <QTimer>
@@ -57,11 +58,26 @@ void TariffEditor::storeAndPublish() {
         putInForce();
 }
 
+namespace {
+
+// The tariff in force holds each amount as its whole penni, a comma and its tenths.
+QString AmountText(const TextBox* whole, const TextBox* tenths) {
+    return whole->text() + u',' + tenths->text();
+}
+
+} // namespace
+
 void TariffEditor::putInForce() const {
-    // The tariff in force holds each amount as its whole penni, a comma and its tenths.
     Form3& tariff = form<Form3>();
     for (const Amount& amount : m_amounts)
-        (tariff.*amount.inForce)->setText(amount.whole->text() + u',' + amount.tenths->text());
+        (tariff.*amount.inForce)->setText(AmountText(amount.whole, amount.tenths));
+}
+
+double TariffEditor::amount(TextBox* Form3::*inForce) const {
+    for (const Amount& amount : m_amounts)
+        if (amount.inForce == inForce)
+            return NumberFromText(AmountText(amount.whole, amount.tenths));
+    return 0;
 }
 
 std::optional<std::pair<TextBox*, QString>> TariffEditor::firstBadField() const {

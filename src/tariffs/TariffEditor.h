@@ -27,6 +27,9 @@ public:
 
     // Puts the amounts the fields show into the tariff in force.
     void putInForce() const;
+    // The amount the fields show for that field of the tariff in force, in penni; 0 for a field
+    // the type does not use.
+    double amount(TextBox* Form3::*inForce) const;
 
 protected:
     struct Amount {

@@ -286,6 +286,43 @@ private slots:
         QCOMPARE(seen.join(u' '), r[2]);
     }
 
+    // The statistics price a call under each type as the meter charged it: a type-1 call across
+    // 07.00 and across 17.00 on weekdays, through a Saturday night, and a type-2 call.
+    void theStatisticsPriceACallAsTheMeterCharges_data() {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QDateTime>("began");
+        QTest::addColumn<int>("seconds");
+        const auto at = [](int day, int hour, int minute, int second = 0) {
+            return QDateTime(QDate(2026, 12, day), QTime(hour, minute, second), Qt::OffsetFromUTC,
+                             7200);
+        };
+        // A minute is charged at its first second: the second begun minute of a call opened at
+        // 06.58.59 is charged at 07.00.00.
+        QTest::newRow("tuesday across 07.00") << u"T1"_s << at(8, 6, 58, 59) << 305;
+        QTest::newRow("friday across 17.00") << u"T1"_s << at(11, 16, 57, 59) << 35 * 60 + 5;
+        QTest::newRow("saturday night") << u"T1"_s << at(12, 23, 50) << 40 * 60;
+        QTest::newRow("type 2, friday across 17.00") << u"T2"_s << at(11, 16, 57) << 35 * 60 + 5;
+    }
+    void theStatisticsPriceACallAsTheMeterCharges() {
+        QFETCH(QString, setup);
+        QFETCH(QDateTime, began);
+        QFETCH(int, seconds);
+        const auto clockAt = [&](int second) {
+            const QDateTime now = began.addSecs(second);
+            setClock(FinnishWeekday(now.date()) + u'/' + FinnishHour(now));
+        };
+        clockAt(0);
+        platform().clock.moment = began;
+        const MeterWindow& meter = openMeterOn(setup);
+        for (int second = 1; second <= seconds; ++second)
+            clockAt(second), tick();
+        // T1 and T2 of openMeterOn.
+        const Tariffs tariffs{50, {20, 300, 12.5, 5}, 50, 12.5};
+        QCOMPARE(NumberFromText(meter.KustannuksetPenniä->text()),
+                 setup == u"T1" ? Type1CallCost(began, seconds, tariffs)
+                                : Type2CallCost(seconds, tariffs));
+    }
+
     // The sound comes back with the next price check, at the next begun minute; the duration
     // stays acknowledged for the rest of the run.
     // Every tick raises the total's alarm again, and a running alarm keeps its pace.

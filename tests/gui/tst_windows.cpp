@@ -21,9 +21,13 @@ private:
         const auto* label = qobject_cast<const QLabel*>(w);
         if (!label)
             return w->geometry();
-        const QRect text =
-            QStyle::alignedRect(label->layoutDirection(), label->alignment(),
-                                label->fontMetrics().size(0, label->text()), label->contentsRect());
+        const int wrap = label->wordWrap() ? Qt::TextWordWrap : 0;
+        const QRect text = QStyle::alignedRect(
+            label->layoutDirection(), label->alignment(),
+            label->fontMetrics()
+                .boundingRect(label->contentsRect(), wrap | label->alignment(), label->text())
+                .size(),
+            label->contentsRect());
         return text.translated(label->pos());
     }
     // Every caption and value whole inside its place, no control over another or outside.
@@ -72,7 +76,8 @@ private slots:
              u"Palveluntarjoaja Määritä hinta|Com: 1|NOLLAA LASKURIT|Odotetaan:|Hinnat: Tyyppi 1|"
              u"Määritä hinnat|Näytä hinnat|Ok\n"
              u"Form5|Peruuta|Soiton vaiheet\nForm6|Palveluntarjoajan perimä maksu%1|Ok\n"
-             u"Form7|Yhteydet|Tallenna...|Ok\n"
+             u"Form7|Yhteydet|Tallenna...|Tilastot...|Ok\n"
+             u"FrmTilastot|Yhteydet kuukausittain|Sulje\n"
              u"FrmTyyppi1|Arkisin 7-17 penniä / puhelu|penniä / puhelu%2|Arkisin 7-17%1|"
              u"Arkisin 7-17%1%2|Muina aikoina: penniä / 30 minuuttia|"
              u"Muina aikoina: penniä / 30 minuuttia%2|Muina aikoina, sen jälkeen%1|"
@@ -83,9 +88,8 @@ private slots:
     void eachWindowReadsInItsTabOrderWithEveryTextWhole() {
         const QStringList c = row(u'|');
         platform().dialer.entries = {u"Koti"_s};
-        QWidget* window =
-            load<Form1, Form2, Form22, Form3, Form4, Form5, Form6, Form7, FrmTyyppi1, FrmTyyppi2>(
-                c[0]);
+        QWidget* window = load<Form1, Form2, Form22, Form3, Form4, Form5, Form6, Form7, FrmTilastot,
+                               FrmTyyppi1, FrmTyyppi2>(c[0]);
         window->show();
         QCOMPARE(crowded(window).join(u'\n'), QString());
         window->activateWindow();

@@ -17,6 +17,7 @@
 #include "dialup/Form5.h"
 #include "log/CallLog.h"
 #include "log/Form7.h"
+#include "log/FrmTilastot.h"
 #include "log/ListView.h"
 #include "meter/AlarmLimits.h"
 #include "meter/Form2.h"
