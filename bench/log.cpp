@@ -1,15 +1,19 @@
-// How the log viewer copes with a long log: a store with 100 000 logged calls, then the viewer's
-// load, its opening, a sort by each column and the rewrite when it unloads, each timed in this
-// process with the real window. Finally the start-up of the program itself with that store,
-// measured by bench_startup.
+// How the log viewer copes with a long log: a store with 100 000 logged calls over the ten years
+// up to today, each with its start moment, then the viewer's load, its opening, a sort by each
+// column, its statistics window and the rewrite when it unloads, each timed in this process with
+// the real window. Finally the start-up of the program itself with that store, measured by
+// bench_startup.
 //
 // Usage: bench_log [calls] [folder]   (defaults: 100000, a new folder under the current one)
 
 #include "Processor.h"
 #include "common/FormRegistry.h"
 #include "common/Keys.h"
+#include "log/CallLog.h"
 #include "log/Form7.h"
+#include "log/FrmTilastot.h"
 #include "log/ListView.h"
+#include "platform/LinuxPlatform.h"
 #include "settings/SettingsStore.h"
 
 #include <QApplication>
@@ -30,11 +34,12 @@ namespace {
 
 constexpr int Rounds = 3;
 
-// Calls spread over the years the program was used, with the texts a meter writes.
+// Calls spread over the ten years up to today, with the texts a meter writes: a tenth of them in
+// the months the statistics price under both tariff types, minute by minute.
 void storeCalls(int calls) {
     QRandomGenerator random(1999);
     const QLocale finnish(QLocale::Finnish, QLocale::Finland);
-    const QDate first(1996, 1, 1);
+    const QDate first = QDate::currentDate().addDays(-3650);
     SettingsTransaction transaction;
     for (int i = 0; i < calls; ++i) {
         const QString key = QString::number(i);
@@ -53,6 +58,9 @@ void storeCalls(int calls) {
                         .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
                         .arg(seconds % 60, 2, 10, QLatin1Char('0')));
         SaveSetting(Keys::App, Keys::Hinta, key, price + QStringLiteral(" markkaa"));
+        SaveSetting(Keys::App, Keys::Alkuhetki, key,
+                    StartMomentText(QDateTime(day, QTime(0, 0).addSecs(random.bounded(86400)),
+                                              Qt::OffsetFromUTC, 7200)));
     }
 }
 
@@ -102,6 +110,8 @@ int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && !qEnvironmentVariableIsSet("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    LinuxPlatform linuxPlatform;
+    setPlatform(&linuxPlatform);
     const QStringList arguments = QCoreApplication::arguments();
     int calls = arguments.size() > 1 ? arguments[1].toInt() : 100000;
     QTemporaryDir folder(arguments.size() > 2
@@ -126,7 +136,7 @@ int main(int argc, char** argv) {
                 "median", "min", "max", "processor");
     report(QStringLiteral("writing the log to an empty store"), write);
 
-    Timings load, open, sortDate, sortDuration, sortPrice, secondClick, rewriteSorted,
+    Timings load, open, sortDate, sortDuration, sortPrice, secondClick, statistics, rewriteSorted,
         rewriteAppended;
     int renumbered = calls;
     for (int round = 0; round < Rounds; ++round) {
@@ -151,6 +161,10 @@ int main(int argc, char** argv) {
         click(sortDuration, 1);
         click(sortPrice, 2);
         click(secondClick, 2);
+        statistics.measure([] {
+            showPainted(form<FrmTilastot>());
+            unload<FrmTilastot>();
+        });
         // Every other round ends in date order, so that each round stores an order that differs
         // from the stored one: nearly every row gets a new key.
         if (round % 2 == 1)
@@ -177,6 +191,7 @@ int main(int argc, char** argv) {
     report(QStringLiteral("sort by Kesto"), sortDuration, 300);
     report(QStringLiteral("sort by Hinta"), sortPrice, 300);
     report(QStringLiteral("second click on Hinta"), secondClick, 300);
+    report(QStringLiteral("statistics: open, table and chart drawn"), statistics, 300);
     report(QStringLiteral("unload: rewrite a sorted log (%1 rows moved)").arg(renumbered),
            rewriteSorted, 1000);
     report(QStringLiteral("unload: store one appended call"), rewriteAppended, 1000);

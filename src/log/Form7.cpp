@@ -71,11 +71,11 @@ void Form7::Form_Unload() {
         // appends a call writes one row, not the whole log.
         if (ListView1->tag(i) == i)
             continue;
-        const QString key = QString::number(i);
-        SaveSetting(Keys::App, Keys::Päivämäärä, key, ListView1->text(i, 0));
-        SaveSetting(Keys::App, Keys::Kesto, key, ListView1->text(i, 1));
-        SaveSetting(Keys::App, Keys::Hinta, key, ListView1->text(i, 2));
-        SaveSetting(Keys::App, Keys::Alkuhetki, key, ListView1->began(i));
+        SettingsStore::current()->saveKey(Keys::App, QString::number(i),
+                                          {{Keys::Päivämäärä, ListView1->text(i, 0)},
+                                           {Keys::Kesto, ListView1->text(i, 1)},
+                                           {Keys::Hinta, ListView1->text(i, 2)},
+                                           {Keys::Alkuhetki, ListView1->began(i)}});
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <algorithm>
+#include <array>
 #include <map>
 
 namespace {
@@ -21,22 +22,36 @@ const QHash<QString, int>& MonthWords() {
     return words;
 }
 
-// The weekday names of the tariff rules, by the day of the week (1 Monday .. 7 Sunday).
-const QString& WeekdayName(int dayOfWeek) {
-    static const QList<QString> names = [] {
-        QList<QString> list;
+// Where each hour of the week falls in the tariff of type 1, by the day of the week (1 Monday ..
+// 7 Sunday) and the hour: the meter's rule, asked once for each, since a year's calls are
+// priced minute by minute.
+Moment MomentOfHour(int dayOfWeek, int hour) {
+    static const auto moments = [] {
+        std::array<std::array<Moment, 24>, 7> table{};
         for (int day = 1; day <= 7; ++day)
-            list << FinnishWeekday(QDate(2026, 12, 6).addDays(day));
-        return list;
+            for (int h = 0; h < 24; ++h)
+                table[day - 1][h] =
+                    MomentOfWeek(FinnishWeekday(QDate(2026, 12, 6).addDays(day)), h);
+        return table;
     }();
-    return names[dayOfWeek - 1];
+    return moments[dayOfWeek - 1][hour];
 }
 
+// "hh:mm:ss", the hours of any length.
 std::optional<qint64> LoggedSeconds(const QString& duration) {
-    const QStringList parts = duration.split(u':');
-    if (parts.size() != 3 || !std::all_of(parts.begin(), parts.end(), IsDigits))
-        return std::nullopt;
-    return parts[0].toLongLong() * 3600 + parts[1].toLongLong() * 60 + parts[2].toLongLong();
+    const qsizetype first = duration.indexOf(u':');
+    const qsizetype second = duration.indexOf(u':', first + 1);
+    const QStringView parts[] = {QStringView(duration).left(first),
+                                 QStringView(duration).mid(first + 1, second - first - 1),
+                                 QStringView(duration).mid(second + 1)};
+    qint64 seconds = 0;
+    for (const QStringView part : parts) {
+        bool number = false;
+        seconds = seconds * 60 + part.toUInt(&number);
+        if (!number || first < 0 || second < 0)
+            return std::nullopt;
+    }
+    return seconds;
 }
 
 std::optional<double> LoggedMarkka(const QString& price) {
@@ -51,11 +66,13 @@ qint64 BegunMinutes(qint64 seconds) {
 } // namespace
 
 std::optional<QDate> LoggedDate(const QString& text) {
-    const QStringList parts = text.split(u' ');
-    if (parts.size() != 3 || !parts[0].endsWith(u'.'))
+    const qsizetype dot = text.indexOf(QStringLiteral(". "));
+    const qsizetype blank = text.indexOf(u' ', dot + 2);
+    if (dot < 0 || blank < 0)
         return std::nullopt;
-    const int month = MonthWords().value(parts[1]);
-    const QDate date(parts[2].toInt(), month, parts[0].chopped(1).toInt());
+    const int month = MonthWords().value(text.mid(dot + 2, blank - dot - 2));
+    const QDate date(QStringView(text).mid(blank + 1).toInt(), month,
+                     QStringView(text).left(dot).toInt());
     return month && date.isValid() ? std::optional(date) : std::nullopt;
 }
 
@@ -98,7 +115,7 @@ double Type1CallCost(const QDateTime& began, qint64 seconds, const Tariffs& tari
     const auto momentAt = [&](qint64 second) {
         const qint64 since = startOfDay + second;
         const int day = static_cast<int>((began.date().dayOfWeek() - 1 + since / 86400) % 7) + 1;
-        return MomentOfWeek(WeekdayName(day), static_cast<double>(since % 86400 / 3600));
+        return MomentOfHour(day, static_cast<int>(since % 86400 / 3600));
     };
     double cost = momentAt(0) == Moment::Day ? tariffs.puhelu1 : 0;
     bool firstBlockCharged = false;

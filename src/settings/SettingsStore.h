@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <functional>
 #include <future>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 
@@ -31,6 +34,10 @@ public:
                 const QString& fallback) const;
     void save(const QString& application, const QString& section, const QString& key,
               const QString& value);
+    // One key's values in several sections (four at the most), in one statement: a long log's
+    // rewrite stores four values a row, and a statement's own work costs as much as a value's.
+    void saveKey(const QString& application, const QString& key,
+                 std::initializer_list<std::pair<QString, QString>> sectionValues);
     void deleteSection(const QString& application, const QString& section);
     // Every section of the application, for an import that replaces them all.
     void deleteApplication(const QString& application);
@@ -46,7 +53,7 @@ public:
     // A change to a table of the store, a statement with its values bound as texts, and the rows
     // a statement reads, each as its columns' texts. The statement is a string literal, prepared
     // once and kept: a part that writes every second does not parse its statement every second.
-    void change(const char* statement, const QStringList& values = {});
+    void change(const char* statement, std::initializer_list<QString> values = {});
     QList<QStringList> rows(const char* statement) const;
 
     // Called with a message for the user when writes begin to fail.
@@ -67,10 +74,12 @@ private:
     SettingsStore(const QString& path, const QString& connection, sqlite3* handle);
     sqlite3_stmt* statement(const char* text) const;
     // Binds the values, steps the statement once and resets it; false on an error.
-    bool run(sqlite3_stmt* statement, const QStringList& values) const;
+    bool run(sqlite3_stmt* statement, std::initializer_list<QString> values) const;
+    bool run(sqlite3_stmt* statement, const QString* values, int count) const;
     // The one way anything is written: once the store is known to be sound, and never in a
     // transaction that a failed write has undone.
-    void write(sqlite3_stmt* statement, const QStringList& values);
+    void write(sqlite3_stmt* statement, std::initializer_list<QString> values);
+    void write(sqlite3_stmt* statement, const QString* values, int count);
     void failed(const QString& reason);
 
     QString m_path;
@@ -84,6 +93,7 @@ private:
     // Statements go straight through SQLite: the log viewer's rewrite of a long log is hundreds of
     // thousands of writes, and Qt SQL's own work per statement costs as much as SQLite's.
     mutable QHash<const char*, sqlite3_stmt*> m_statements;
+    mutable std::array<QByteArray, 16> m_utf8;
     std::future<bool> m_check;
     bool m_damaged = false;
 };
