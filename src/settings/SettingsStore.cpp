@@ -17,6 +17,7 @@
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <utility>
 #include <variant>
 
 namespace {
@@ -65,7 +66,11 @@ const SchemaStep SchemaSteps[SchemaVersion] = {
      "ALTER TABLE journal ADD COLUMN began TEXT; ALTER TABLE journal_aside ADD COLUMN began TEXT;"},
 };
 
-std::unique_ptr<SettingsStore> g_current;
+// Not a static with a destructor: when Qt ends the program with exit() in the middle of the run
+// (it does when the X server goes away), the statics are destroyed after Qt's own, and closing
+// the connection then crashes. The end of the process leaves the file as a crash would, which
+// the write-ahead log is made for; a normal end closes it first.
+SettingsStore* g_current = nullptr;
 std::function<void(const QString&)> g_failureHandler;
 std::function<void(const QString&)> g_damageHandler;
 
@@ -258,7 +263,7 @@ std::optional<QString> SettingsStore::open(const QString& path) {
             return unreadableMessage(path);
         }
     }
-    g_current.reset(new SettingsStore(path, connection, handle));
+    delete std::exchange(g_current, new SettingsStore(path, connection, handle));
     if (upgrade)
         return std::nullopt;
     g_current->m_check = ReadInBackground([path] {
@@ -285,11 +290,11 @@ void LowerThreadPriority() {
 }
 
 void SettingsStore::close() {
-    g_current.reset();
+    delete std::exchange(g_current, nullptr);
 }
 
 SettingsStore* SettingsStore::current() {
-    return g_current.get();
+    return g_current;
 }
 
 SettingsStore::SettingsStore(const QString& path, const QString& connection, sqlite3* handle)

@@ -43,6 +43,23 @@ e2e_hidden Orvalin || fail "a window is still shown"
 case "$(e2e_setting Kesto 1)" in 00:00:[1-5]?) ;; *) fail "logged $(e2e_setting Kesto 1)" ;; esac
 [ "$(e2e_setting Asetukset "Kustannukset 1")" -gt 100 ] || fail "the signalled call's cost was lost"
 
+# The X server going away in the middle of a call ends the run with a failure, not a crash, and
+# the next start logs the call from its journal.
+meter_start_fast "@2026-12-08 10:00:00"
+meter_dial >/dev/null
+journalled() { [ -n "$(sqlite3 "$STORE" "SELECT duration FROM journal")" ]; }
+e2e_until 10 "no second journalled" journalled
+kill "$E2E_XVFB"
+e2e_wait_exit "$ORVALIN_PID" 15
+e2e_expect "exit status when the X server went" "$E2E_STATUS" 1
+rm -f "$E2E_DIR/display"
+e2e_display
+e2e_start
+e2e_keys "$(e2e_wait_window Orvalin 40)" Return
+case "$(e2e_setting Kesto 2)" in 00:00:??) ;; *) fail "not logged at the next start" ;; esac
+kill "$ORVALIN_PID"
+e2e_wait_exit "$ORVALIN_PID"
+
 # A second copy shows the one-copy message and ends, touching nothing.
 e2e_start
 first=$ORVALIN_PID
