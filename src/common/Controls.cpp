@@ -3,13 +3,42 @@
 #include <QMouseEvent>
 #include <QToolButton>
 
+namespace {
+
+bool IsDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// Whether the two texts differ only in digits that stand where digits stood.
+bool SameButDigits(const QString& before, const QString& after) {
+    if (before.size() != after.size())
+        return false;
+    for (qsizetype i = 0; i < before.size(); ++i)
+        if (before[i] != after[i] && !(IsDigit(before[i]) && IsDigit(after[i])))
+            return false;
+    return true;
+}
+
+bool DigitsOfOneWidth(const QFontMetrics& metrics) {
+    const int width = metrics.horizontalAdvance(QChar(u'0'));
+    for (char16_t digit = u'1'; digit <= u'9'; ++digit)
+        if (metrics.horizontalAdvance(QChar(digit)) != width)
+            return false;
+    return true;
+}
+
+} // namespace
+
 Label::Label(const QString& designText, QWidget* parent) : QLabel(designText, parent) {}
 
 void Label::setText(const QString& text) {
+    // A size hint lays the text out in full. The meter's values change every second, nearly
+    // always a digit for a digit, which in an unkerned font whose digits are all of one width
+    // leaves the width as it was: then nothing is measured. Otherwise the size is fitted again
+    // only when the width differs.
+    const bool sameWidth = m_evenDigits && SameButDigits(QLabel::text(), text);
     QLabel::setText(text);
-    // A size hint lays the text out in full: the meter's values change every second, nearly
-    // always into a text of the same width, so the hint is asked only when the width differs.
-    if (m_autoSize) {
+    if (m_autoSize && !sameWidth) {
         const int advance = fontMetrics().horizontalAdvance(text);
         if (advance != m_advance) {
             m_advance = advance;
@@ -22,15 +51,24 @@ void Label::setText(const QString& text) {
 void Label::setAutoSize(bool on) {
     m_autoSize = on;
     if (on) {
-        m_advance = fontMetrics().horizontalAdvance(text());
-        adjustSize();
+        // Kerning would make a text's width depend on which digits stand side by side.
+        QFont unkerned;
+        unkerned.setKerning(false);
+        setFont(unkerned);
+        fitToFont();
     }
+}
+
+void Label::fitToFont() {
+    m_evenDigits = m_autoSize && DigitsOfOneWidth(fontMetrics());
+    m_advance = fontMetrics().horizontalAdvance(text());
+    adjustSize();
 }
 
 void Label::changeEvent(QEvent* event) {
     QLabel::changeEvent(event);
-    if (event->type() == QEvent::FontChange)
-        m_advance = -1;
+    if (event->type() == QEvent::FontChange && m_autoSize)
+        fitToFont();
 }
 
 void Label::mouseReleaseEvent(QMouseEvent* event) {

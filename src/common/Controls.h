@@ -32,9 +32,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void fitToFont();
+
     bool m_autoSize = false;
     // The width of the text the size was last fitted to.
     int m_advance = 0;
+    // Every digit is as wide as any other in the label's font, which is not kerned.
+    bool m_evenDigits = false;
 };
 
 // A one-line text box; typing and program writes alike emit `changed`.

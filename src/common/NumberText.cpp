@@ -55,6 +55,10 @@ std::optional<qint32> WholeNumberFromText(const QString& text) {
 QString NumberToText(double number) {
     if (!std::isfinite(number))
         return QStringLiteral("0");
+    // A whole number below 10^15 has at most 15 digits and needs no rounding: the meter's counters
+    // write one every second, and this spares them the conversions below.
+    if (std::fabs(number) < 1e15 && number == std::trunc(number))
+        return QString::number(static_cast<qint64>(number));
     // Round to 15 significant digits first, then write the result in plain positional notation.
     const QString scientific = QLocale::c().toString(number, 'e', 14);
     const double rounded = QLocale::c().toDouble(scientific);

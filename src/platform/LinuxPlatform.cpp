@@ -176,11 +176,22 @@ class FinnishCalendar : public Calendar {
 public:
     QString hour() const override { return FinnishHour(QDateTime::currentDateTime()); }
     QString weekday() const override { return FinnishWeekday(QDate::currentDate()); }
-    QString longDate() const override { return FinnishLongDate(QDate::currentDate()); }
+    // The meter's journal asks for it every second.
+    QString longDate() const override {
+        if (const QDate today = QDate::currentDate(); today != m_day) {
+            m_day = today;
+            m_longDate = FinnishLongDate(today);
+        }
+        return m_longDate;
+    }
     QDateTime now() const override {
         return QDateTime::currentDateTime().toOffsetFromUtc(
             QDateTime::currentDateTime().offsetFromUtc());
     }
+
+private:
+    mutable QDate m_day;
+    mutable QString m_longDate;
 };
 
 class QtEnvironment : public Environment {

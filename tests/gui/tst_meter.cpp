@@ -186,6 +186,8 @@ private slots:
         if (!r[4].isEmpty())
             QCOMPARE(m.Kustannukset->text() + m.KustannuksetYhteensä->text(), r[4] + r[4]);
         QCOMPARE(platform().messageBoxes.texts(), QStringList(r[5].toInt(), u"!!!"_s));
+        for (const QLabel* value : {m.Kesto, m.Kustannukset, m.KustannuksetYhteensä})
+            QVERIFY(value->width() >= value->fontMetrics().horizontalAdvance(value->text()));
     }
 
     // "setup seconds penni markka how": closed by its title bar, with the start-up window, or by
