@@ -88,22 +88,48 @@ private:
     QTimer m_turn;
 };
 
+// The sound system, with the libraries it loads, is held only while sounds play and a while
+// after: a call without alarms plays one sound in hours, and the meter need not keep a megabyte
+// for it. The alarm's sound every five seconds keeps it.
 class CanberraSound : public Sound {
 public:
-    CanberraSound() { ca_context_create(&m_context); }
+    CanberraSound() {
+        m_release.setSingleShot(true);
+        m_release.setInterval(10000);
+        QObject::connect(&m_release, &QTimer::timeout, &m_release, [this] { release(); });
+    }
     ~CanberraSound() override {
         if (m_context)
             ca_context_destroy(m_context);
     }
     void play(const QString& path) override {
-        if (m_context && QFile::exists(path))
-            ca_context_play(m_context, 0, CA_PROP_MEDIA_FILENAME,
-                            QFile::encodeName(path).constData(), CA_PROP_APPLICATION_NAME,
-                            "Orvalin", nullptr);
+        if (!QFile::exists(path))
+            return;
+        if (!m_context && ca_context_create(&m_context) != CA_SUCCESS) {
+            m_context = nullptr;
+            return;
+        }
+        ca_context_play(m_context, Playing, CA_PROP_MEDIA_FILENAME,
+                        QFile::encodeName(path).constData(), CA_PROP_APPLICATION_NAME, "Orvalin",
+                        nullptr);
+        m_release.start();
     }
 
 private:
+    void release() {
+        int playing = 0;
+        if (ca_context_playing(m_context, Playing, &playing) == CA_SUCCESS && playing) {
+            m_release.start();
+            return;
+        }
+        ca_context_destroy(m_context);
+        m_context = nullptr;
+    }
+
+    // The one id the program's sounds are played under.
+    static constexpr uint32_t Playing = 1;
     ca_context* m_context = nullptr;
+    QTimer m_release;
 };
 
 class QtMessageBoxes : public MessageBoxes {
