@@ -159,11 +159,12 @@ int main(int argc, char** argv) {
     LinuxPlatform linuxPlatform;
     setPlatform(&linuxPlatform);
     ReportMissingSounds(linuxPlatform.environment().dataFolder());
-    // The desktop matches the windows to the menu's entry, and its icon, by this name.
+    // The desktop matches the windows to the menu's entry, and its icon, by this name. The
+    // windows' own icon is the program's file: a search of the icon themes would take a quarter
+    // of the start-up, for the same picture.
     QGuiApplication::setDesktopFileName(QStringLiteral("fi.orvalin.Orvalin"));
-    QApplication::setWindowIcon(QIcon::fromTheme(
-        QStringLiteral("fi.orvalin.Orvalin"),
-        QIcon(linuxPlatform.environment().dataFolder() + QStringLiteral("/orvalin.png"))));
+    QApplication::setWindowIcon(
+        QIcon(linuxPlatform.environment().dataFolder() + QStringLiteral("/orvalin.png")));
     QObject::connect(&FormRegistry::instance(), &FormRegistry::allUnloaded, &application,
                      &QCoreApplication::quit);
 
