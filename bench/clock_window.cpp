@@ -1,7 +1,16 @@
 // The yardsticks of bench/metering_cpu.sh: the smallest Qt Widgets program that does what a
 // meter must do at the least, two lines of text that change once a second. With --idle its
 // one-second timer changes nothing: what waking once a second costs a Qt program, before any
-// painting.
+// painting. Built as bench_clock_journal, it also writes a running call's journal once a second
+// into a store in the folder given as its argument, durably, as the meter does: the least that a
+// meter which loses at most a second of a call can cost.
+
+#ifdef CLOCK_JOURNAL
+#include "log/CallLog.h"
+#include "settings/SettingsStore.h"
+
+#include <cstdio>
+#endif
 
 #include <QApplication>
 #include <QLabel>
@@ -11,7 +20,17 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    const bool idle = QApplication::arguments().contains(QStringLiteral("--idle"));
+    const QStringList arguments = QApplication::arguments();
+    const bool idle = arguments.contains(QStringLiteral("--idle"));
+#ifdef CLOCK_JOURNAL
+    if (arguments.size() < 2)
+        return 2;
+    if (const std::optional<QString> problem =
+            SettingsStore::open(arguments[1] + QStringLiteral("/Orvalin.sqlite"))) {
+        std::fprintf(stderr, "%s\n", qPrintable(*problem));
+        return 1;
+    }
+#endif
     QWidget window;
     window.setWindowTitle(QStringLiteral("Minimal Qt clock"));
     window.resize(262, 36);
@@ -31,6 +50,15 @@ int main(int argc, char** argv) {
         const QString text = QTime(0, 0).addSecs(seconds).toString(QStringLiteral("hh:mm:ss"));
         call->setText(text);
         total->setText(text);
+#ifdef CLOCK_JOURNAL
+        SaveCallJournal({QStringLiteral("8. joulukuuta 2026"),
+                         text,
+                         QStringLiteral("12,3 markkaa"),
+                         {QStringLiteral("12"), QStringLiteral("42"), text.right(2),
+                          QStringLiteral("98765"), QStringLiteral("987,65")},
+                         false,
+                         QStringLiteral("2026-12-08T10:00:00+02:00")});
+#endif
     });
     timer.start(1000);
     return QApplication::exec();
