@@ -11,6 +11,14 @@ bool IsDigits(const QString& text) {
 }
 
 std::optional<double> ParseNumber(const QString& text) {
+    // Up to 15 plain digits, as the meter's counters are, are a whole number that a double holds
+    // exactly: read without the conversion below, every second.
+    if (text.size() <= 15 && IsDigits(text)) {
+        qint64 value = 0;
+        for (const QChar digit : text)
+            value = value * 10 + (digit.unicode() - u'0');
+        return static_cast<double>(value);
+    }
     const QString t = text.trimmed();
     qsizetype i = 0;
     if (i < t.size() && (t[i] == u'+' || t[i] == u'-'))
