@@ -29,7 +29,7 @@ e2e_display
 meter_phonebook 0
 if ((calls > 0)); then
     e2e_store Asetukset Käyttäjä matti
-    sqlite3 "$STORE" "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < $calls)
+    sqlite3 "$STORE" "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < $calls - 1)
         INSERT INTO settings SELECT 'Orvalin', s.section, i, s.value FROM n, (SELECT 'Päivämäärä'
         AS section, '8. joulukuuta 2026' AS value UNION ALL SELECT 'Kesto', '00:12:34' UNION ALL
         SELECT 'Hinta', '3,4 markkaa') AS s"

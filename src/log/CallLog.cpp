@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QSet>
 #include <algorithm>
 
 namespace {
@@ -50,13 +51,16 @@ QList<LogRow> ReadLog(const QString& storePath) {
     const QList<QHash<QString, QString>> sections = SettingsStore::readSections(
         storePath, Keys::App, {Keys::Päivämäärä, Keys::Kesto, Keys::Hinta, Keys::Alkuhetki});
     const qint32 rows = LogLength(sections[0]);
+    // The log repeats its dates, durations and prices: each distinct text is held once.
+    QSet<QString> texts;
+    const auto text = [&texts, &sections](int section, const QString& key) {
+        return *texts.insert(sections[section].value(key));
+    };
     QList<LogRow> log;
     log.reserve(rows);
     for (qint32 i = 0; i < rows; ++i) {
         const QString key = QString::number(i);
-        log.append({{sections[0].value(key), sections[1].value(key), sections[2].value(key)},
-                    i,
-                    sections[3].value(key)});
+        log.append({{text(0, key), text(1, key), text(2, key)}, i, sections[3].value(key)});
     }
     return log;
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <future>
 #include <initializer_list>
+#include <malloc.h>
 #include <memory>
 #include <optional>
 
@@ -101,11 +102,15 @@ private:
 // Lowers the calling thread's priority below the user interface's.
 void LowerThreadPriority();
 // Runs a read of the store on a thread of its own, behind the windows: on a busy processor the
-// windows, which the user waits for, come first.
+// windows, which the user waits for, come first. What the read freed goes back to the system:
+// the allocator would keep it, and a long log's whole sections, read once at the start, are tens
+// of megabytes that a meter of hours would hold for nothing.
 template <class Read> auto ReadInBackground(Read read) {
     return std::async(std::launch::async, [read = std::move(read)] {
         LowerThreadPriority();
-        return read();
+        auto result = read();
+        malloc_trim(0);
+        return result;
     });
 }
 
