@@ -193,6 +193,10 @@ private slots:
                  u"2"_s + status);
         QCOMPARE(dialing.List1->count(), 0);
         QCOMPARE(platform().dialer.calls.mid(3), (QStringList{u"Dial"_s, u"Dial"_s}));
+        // The countdown's timer stops with the redial: waited for until it would next tick, it
+        // does not count on from the emptied label.
+        QSignalSpy tick(dialing.Timer1, &QTimer::timeout);
+        QVERIFY(!tick.wait(dialing.Timer1->remainingTime() + 50));
     }
 
     // How the call is cancelled, and whether a countdown runs then.

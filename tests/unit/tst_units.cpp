@@ -43,7 +43,7 @@ private slots:
                    u"007=7/7|kaksi=0/-|=0/-|1,2,3=0/-|12.5=0/-|1 000=0/-|-=0/-|1e5=0/-|-0=0/0|"
                    u"0,00001=0,00001/0|1000000000000000=1000000000000000/-|2,5=2,5/2|3,5=3,5/4|"
                    u"1234567890123456=1234567890123460/-|"
-                   u"-1=-1/-1"_s);
+                   u"-1=-1/-1|0,333333333333333=0,333333333333333/0"_s);
         QCOMPARE(QList<bool>({IsDigits({}), IsDigits(u"12"_s), IsDigits(u"1,2"_s)}),
                  QList<bool>({false, true, false}));
         // Markka cut to two decimals, whole markka cut too.
