@@ -23,15 +23,15 @@ void ApplyProgramLook(QApplication& application) {
         QApplication::installTranslator(translator);
 }
 
-bool StartProgram(const QString& storePath) {
+std::optional<int> StartProgram(const QString& storePath) {
     if (platform().singleInstance().anotherCopyRunning()) {
         platform().messages().show({QStringLiteral("Ohjelmasta voi käynnistää vain yhden kopion."),
                                     Message::Icon::Critical});
-        return false;
+        return 0;
     }
     if (const std::optional<QString> problem = SettingsStore::open(storePath)) {
         platform().messages().show({*problem, Message::Icon::Critical});
-        return false;
+        return 1;
     }
     SettingsStore::setFailureHandler([](const QString& message) {
         // Shown once the writer is done: a store write may come in the middle of the meter's
@@ -56,5 +56,5 @@ bool StartProgram(const QString& storePath) {
             {links.isEmpty() ? *recovered : *recovered + QStringLiteral("\n\n") + links.join(u'\n'),
              Message::Icon::Information});
     }
-    return true;
+    return std::nullopt;
 }

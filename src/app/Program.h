@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 class QApplication;
 
@@ -8,9 +9,10 @@ class QApplication;
 void ApplyProgramLook(QApplication& application);
 
 // Starts the program on the installed platform: refuses a second copy without touching anything,
-// opens the settings store, then loads and shows the start-up window. Returns false when the
-// program is to end at once.
-bool StartProgram(const QString& storePath);
+// opens the settings store, then loads and shows the start-up window. When the program is to end
+// at once, returns its exit status: 0 for a second copy, which is no failure, 1 for a store it
+// cannot use.
+std::optional<int> StartProgram(const QString& storePath);
 
 // A call whose run ended without the meter's close (a crash, a power cut) is logged as the
 // close would have logged it, and its totals stored unless the close got that far. Says what

@@ -169,8 +169,8 @@ int main(int argc, char** argv) {
                      &QCoreApplication::quit);
 
     EndRunOnSignalsAndSessionEnd(application);
-    if (!StartProgram(SettingsStore::defaultPath()))
-        return 0;
+    if (const std::optional<int> status = StartProgram(SettingsStore::defaultPath()))
+        return *status;
 
     ShowSetupNotes(linuxPlatform);
 

@@ -159,6 +159,9 @@ int ImportRegistryExport(const QString& file, bool yes, bool replace, const QStr
                                    "päälle. ") +
                     NothingWritten);
     QFile in(file);
+    if (!in.exists())
+        return fail(QStringLiteral("Tiedostoa %1 ei ole. ").arg(QDir::toNativeSeparators(file)) +
+                    NothingWritten);
     if (!in.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("Tiedostoa %1 ei voi lukea: %2. ")
                         .arg(QDir::toNativeSeparators(file), in.errorString()) +

@@ -109,7 +109,7 @@ private slots:
         else
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(garbage) == garbage.size());
         file.close();
-        QVERIFY(!StartProgram(storePath()));
+        QCOMPARE(StartProgram(storePath()), std::optional<int>(secondCopy ? 0 : 1));
         const QString why = secondCopy ? u"Ohjelmasta voi käynnistää vain yhden kopion."_s
                                        : platform().messageBoxes.texts().value(0);
         QCOMPARE(platform().messageBoxes.seen(), QStringList{u"Critical: "_s + why});
