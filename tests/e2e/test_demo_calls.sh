@@ -35,7 +35,10 @@ e2e_expect "logged call" "$(e2e_setting Päivämäärä 0)/$(e2e_setting Kesto 0
 # added to the totals, without a summary waiting for anyone.
 meter_start_fast "@2026-12-08 10:00:00"
 meter_dial >/dev/null
-sleep 2
+ten_seconds() {
+    [ "$(sqlite3 "$STORE" "SELECT duration >= '00:00:10' FROM journal" 2>/dev/null)" = 1 ]
+}
+e2e_until 10 "no ten seconds of the call journalled" ten_seconds
 kill -TERM "$ORVALIN_PID"
 e2e_wait_exit "$ORVALIN_PID" 15
 e2e_expect "exit status after the signal" "$E2E_STATUS" 0

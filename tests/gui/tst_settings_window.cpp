@@ -108,7 +108,8 @@ Tyyppi 1;Asetukset;Palveluntarjoaja;6;42;0;esc;6;42;6;;0,0|0,0|0,0|0,0|0)"_s);
         QCOMPARE(FormRegistry::instance().isLoaded(window->objectName()), !gone);
         // Until Qt deletes it, an unloaded window must not write its edits; nothing writes twice.
         QVERIFY(window && !(gone && e && e->Timer1->isActive()));
-        QTest::qWait(150);
+        if (gone)
+            QTRY_VERIFY(!window);
         QCOMPARE(stored(r[1], r[2]), r[9]);
         QCOMPARE(platform().messageBoxes.texts().join(u'\n'), r[10] == u"W"   ? WholePenniPrompt
                                                               : r[10] == u"T" ? TenthsPrompt
