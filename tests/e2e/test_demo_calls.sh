@@ -84,4 +84,11 @@ e2e_start
 e2e_wait_window Orvalin >/dev/null
 kill -TERM "$ORVALIN_PID"
 e2e_wait_exit "$ORVALIN_PID" 3
-echo "two calls metered, logged and stored; the second copy refused"
+
+# A store the program cannot use is said, and the start fails.
+echo "Tämä ei ole asetustiedosto." >"$STORE"
+e2e_start
+e2e_keys "$(e2e_wait_window Orvalin)" Return
+e2e_wait_exit "$ORVALIN_PID" 10
+e2e_expect "exit status with a damaged store" "$E2E_STATUS" 1
+echo "two calls metered, logged and stored; the second copy and a damaged store refused"

@@ -18,7 +18,10 @@ Päivämäärä;4;aukon takana|Asetukset;Palveluntarjoaja 2;3)"_s;
     }
     // The file of the table in a format: "5.00" or "REGEDIT4" as the editor writes them, "utf8"
     // a 5.00 file in another encoding; "cut" ends it in its last line, "odd" in its last letter.
+    // REGEDIT4's file names the keys and values in capitals, which the registry takes as the same.
     QString regFile(const QString& format, const QStringList& table) {
+        const bool old = format.startsWith(u"REGEDIT4");
+        const auto name = [old](const QString& text) { return old ? text.toUpper() : text; };
         const auto quoted = [](QString text) {
             return u'"' + text.replace(u"\\"_s, u"\\\\"_s).replace(u"\""_s, u"\\\""_s) + u'"';
         };
@@ -26,11 +29,12 @@ Päivämäärä;4;aukon takana|Asetukset;Palveluntarjoaja 2;3)"_s;
                              u"\"b\"=hex:01,02,\\"_s, u"  03"_s};
         for (const QString& entry : table) {
             const QStringList f = entry.split(u';');
-            lines << uR"([HKEY_CURRENT_USER\Software\VB and VBA Program Settings\Orvalin\)"_s +
-                         f[0] + u']'
-                  << (f.size() < 3 ? f[1] : quoted(f[1]) + u'=' + quoted(f.mid(2).join(u';')));
+            lines << name(uR"([HKEY_CURRENT_USER\Software\VB and VBA Program Settings\Orvalin\)"_s +
+                          f[0]) +
+                         u']'
+                  << (f.size() < 3 ? f[1]
+                                   : quoted(name(f[1])) + u'=' + quoted(f.mid(2).join(u';')));
         }
-        const bool old = format.startsWith(u"REGEDIT4");
         QString text = (old ? u"REGEDIT4"_s : u"Windows Registry Editor Version 5.00"_s) +
                        u"\r\n\r\n"_s + lines.join(u"\r\n"_s) + u"\r\n\r\n"_s;
         text.chop(format.contains(u"cut") ? 4 : 0);
@@ -137,12 +141,18 @@ REGEDIT4 cut;;rivi 8: tiedosto on katkennut;Asetukset;Tunnit;1
 REGEDIT4;;rivi 8: rivi ei ole avain eikä arvo;Asetukset;Tunnit=1
 running;;Orvalin on käynnissä;Asetukset;Tunnit;1
 5.00;N;Mitään ei tuotu.;Asetukset;Tunnit;1
-5.00;YN;Mitään ei tuotu.;Asetukset;Tunnit;1)"_s);
+5.00;YN;Mitään ei tuotu.;Asetukset;Tunnit;1
+5.00 refused;YY;Mitään ei tuotu.;Asetukset;Tunnit;1)"_s);
     }
     void nothingWrittenLeavesTheStoreAsItWas() {
         const QStringList r = cell().replace(u'\'', u'"').split(u';');
         store(Keys::Asetukset, Keys::Tunnit, u"00"_s);
         store(Keys::Päivämäärä, u"0"_s, u"1. tammikuuta 1999"_s);
+        // A store that refuses every new value, as a full disk would.
+        QVERIFY(!r[0].endsWith(u"refused") ||
+                QSqlQuery(QSqlDatabase::database(u"orvalin-store"_s))
+                    .exec(u"CREATE TRIGGER refuse BEFORE INSERT ON settings BEGIN SELECT "
+                          u"RAISE(ABORT, 'levy on täynnä'); END"_s));
         const QByteArray before = storeBytes();
         platform().instance.running = r[0] == u"running";
         // A question that finds no answer queued is answered no.
@@ -151,6 +161,21 @@ running;;Orvalin on käynnissä;Asetukset;Tunnit;1
         QVERIFY2(platform().messageBoxes.texts().last().contains(r[2]),
                  qPrintable(platform().messageBoxes.texts().last()));
         QVERIFY(storeBytes() == before);
+    }
+
+    // A file that is not there is named as missing, one that cannot be written is said so;
+    // either way the transfer fails and says nothing of being done.
+    void aTransferThatFailsSaysWhyAndNothingElse() {
+        const QString missing = configFolder() + u"/puuttuu/vienti.reg"_s;
+        QCOMPARE(ImportRegistryExport(missing, true, false, storePath(), platform().messageBoxes),
+                 1);
+        QCOMPARE(ExportLogFile(missing + u".csv"_s, storePath(), platform().messageBoxes), 1);
+        const QStringList seen = platform().messageBoxes.seen();
+        QCOMPARE(seen.value(0),
+                 u"Critical: Tiedostoa "_s + missing + u" ei ole. Mitään ei tuotu."_s);
+        QVERIFY2(seen.size() == 2 && seen[1].startsWith(u"Critical: Tiedostoon "_s + missing +
+                                                        u".csv ei voi kirjoittaa: "_s),
+                 qPrintable(seen.join(u'\n')));
     }
 };
 
