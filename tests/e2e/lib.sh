@@ -46,7 +46,6 @@ e2e_until() {
 # no screen.
 e2e_display() {
     Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$E2E_DIR/display" 2>/dev/null &
-    E2E_XVFB=$!
     E2E_PIDS+=($!)
     e2e_until 10 "no virtual screen" test -s "$E2E_DIR/display"
     export DISPLAY=":$(head -n1 "$E2E_DIR/display")"

@@ -35,9 +35,7 @@ e2e_expect "logged call" "$(e2e_setting Päivämäärä 0)/$(e2e_setting Kesto 0
 # added to the totals, without a summary waiting for anyone.
 meter_start_fast "@2026-12-08 10:00:00"
 meter_dial >/dev/null
-ten_seconds() {
-    [ "$(sqlite3 "$STORE" "SELECT duration >= '00:00:10' FROM journal" 2>/dev/null)" = 1 ]
-}
+ten_seconds() { [ "$(sqlite3 "$STORE" "SELECT duration >= '00:00:10' FROM journal")" = 1 ]; }
 e2e_until 10 "no ten seconds of the call journalled" ten_seconds
 kill -TERM "$ORVALIN_PID"
 e2e_wait_exit "$ORVALIN_PID" 15
@@ -45,23 +43,6 @@ e2e_expect "exit status after the signal" "$E2E_STATUS" 0
 e2e_hidden Orvalin || fail "a window is still shown"
 case "$(e2e_setting Kesto 1)" in 00:00:[1-5]?) ;; *) fail "logged $(e2e_setting Kesto 1)" ;; esac
 [ "$(e2e_setting Asetukset "Kustannukset 1")" -gt 100 ] || fail "the signalled call's cost was lost"
-
-# The X server going away in the middle of a call ends the run with a failure, not a crash, and
-# the next start logs the call from its journal.
-meter_start_fast "@2026-12-08 10:00:00"
-meter_dial >/dev/null
-journalled() { [ -n "$(sqlite3 "$STORE" "SELECT duration FROM journal")" ]; }
-e2e_until 10 "no second journalled" journalled
-kill "$E2E_XVFB"
-e2e_wait_exit "$ORVALIN_PID" 15
-e2e_expect "exit status when the X server went" "$E2E_STATUS" 1
-rm -f "$E2E_DIR/display"
-e2e_display
-e2e_start
-e2e_keys "$(e2e_wait_window Orvalin 40)" Return
-case "$(e2e_setting Kesto 2)" in 00:00:??) ;; *) fail "not logged at the next start" ;; esac
-kill "$ORVALIN_PID"
-e2e_wait_exit "$ORVALIN_PID"
 
 # A second copy shows the one-copy message and ends, touching nothing.
 e2e_start
@@ -91,4 +72,15 @@ e2e_start
 e2e_keys "$(e2e_wait_window Orvalin)" Return
 e2e_wait_exit "$ORVALIN_PID" 10
 e2e_expect "exit status with a damaged store" "$E2E_STATUS" 1
+
+# The X server going away in the middle of a call ends the run with a failure, not a crash: the
+# call's journal is there for the next start. (The virtual screen is the first process started.)
+rm "$STORE"
+meter_phonebook 90
+meter_start_fast "@2026-12-08 10:00:00"
+meter_dial >/dev/null
+e2e_until 20 "no ten seconds of the call journalled" ten_seconds
+kill "${E2E_PIDS[0]}"
+e2e_wait_exit "$ORVALIN_PID" 15
+e2e_expect "exit status when the X server went" "$E2E_STATUS" 1
 echo "two calls metered, logged and stored; the second copy and a damaged store refused"
