@@ -90,12 +90,13 @@ private slots:
         QCOMPARE(badLines, (QList<int>{9, 10, 11, 12, 13, 16, 17, 18, 22}));
 
         // The wvdial files behind the own phonebook, the user's over the system's; sections
-        // named as wvdial names them, whatever their case, and inherited whole.
+        // named as wvdial names them, whatever their case, and inherited whole; a bad line that
+        // two entries inherit said once.
         write(path("own.conf"), "[Dialer Työ]\nModem = demo\n");
         write(path("wvdial.conf"),
               "[Dialer Defaults]\nModem = /dev/ttyS1\nBaud = 115200\nInit1 = ATZ\nInit2 = ATQ0\n"
               "[Dialer Työ]\nPhone = 1\n[Dialer Koti]\nPhone = 111\nPassword = p\n"
-              "Dial Command = ATDP\nBaud = nopea\n[Modem0]\nModem = /dev/ttyUSB0\n"
+              "Dial Command = ATDP\n[Modem0]\nModem = /dev/ttyUSB0\nBaud = nopea\n"
               "Dial Timeout = 30\n[Dialer Pohja]\nInherits = Modem0\nPhone = 9\n"
               "[Dialer Mökki]\nInherits = dialer pohja\nPhone1 = 333\nPhone3 = 555\n"
               "Init = AT&F\nStupid Mode = kyllä\nDial Timeout = 45\nDial Attempts = 3\n"
@@ -117,7 +118,7 @@ private slots:
                  u"Vanha||/dev/ttyS1 115200 ATZ,ATQ0 ATDT 60"_s);
         const QString problems = both.problems.join(u'\n');
         for (const QString& said :
-             {u"wvdial.conf, rivi 12: nopeus 300–4000000"_s, u"rivi 24: arvo on 1, yes"_s,
+             {u"wvdial.conf, rivi 14: nopeus 300–4000000"_s, u"rivi 24: arvo on 1, yes"_s,
               u"rivi 31: Inherits palaa osioon [Dialer Kehä]"_s,
               u"rivi 29: Inherits palaa osioon [Dialer Kehä2]"_s,
               u"rivi 34: perittävää osiota [Pohja] ei ole"_s, path("unreadable")})
