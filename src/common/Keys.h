@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The names under which the program keeps its settings: application, sections and keys.
 namespace Keys {
@@ -15,6 +16,8 @@ inline const QString Kesto = QStringLiteral("Kesto");
 inline const QString Hinta = QStringLiteral("Hinta");
 // The moment each logged call's meter opened, under the call's row key, beside the log.
 inline const QString Alkuhetki = QStringLiteral("Alkuhetki");
+// Every section that holds a part of a logged call's row, under the row's key.
+inline const QStringList CallRowSections = {Päivämäärä, Kesto, Hinta, Alkuhetki};
 
 // Section "Asetukset".
 inline const QString Tyyppi = QStringLiteral("Tyyppi");

@@ -48,8 +48,8 @@ qint32 LogLength(const QHash<QString, QString>& dates) {
 
 // Three reads of whole sections rather than three reads per row.
 QList<LogRow> ReadLog(const QString& storePath) {
-    const QList<QHash<QString, QString>> sections = SettingsStore::readSections(
-        storePath, Keys::App, {Keys::Päivämäärä, Keys::Kesto, Keys::Hinta, Keys::Alkuhetki});
+    const QList<QHash<QString, QString>> sections =
+        SettingsStore::readSections(storePath, Keys::App, Keys::CallRowSections);
     const qint32 rows = LogLength(sections[0]);
     // The log repeats its dates, durations and prices: each distinct text is held once.
     QSet<QString> texts;

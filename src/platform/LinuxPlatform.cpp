@@ -211,8 +211,8 @@ public:
         return m_longDate;
     }
     QDateTime now() const override {
-        return QDateTime::currentDateTime().toOffsetFromUtc(
-            QDateTime::currentDateTime().offsetFromUtc());
+        const QDateTime local = QDateTime::currentDateTime();
+        return local.toOffsetFromUtc(local.offsetFromUtc());
     }
 
 private:

@@ -325,10 +325,6 @@ sqlite3_stmt* SettingsStore::statement(const char* text) const {
     return prepared;
 }
 
-bool SettingsStore::run(sqlite3_stmt* statement, std::initializer_list<QString> values) const {
-    return run(statement, values.begin(), static_cast<int>(values.size()));
-}
-
 bool SettingsStore::run(sqlite3_stmt* statement, const QString* values, int count) const {
     if (!statement)
         return false;
@@ -391,10 +387,6 @@ void SettingsStore::failed(const QString& reason) {
     m_failing = true;
 }
 
-void SettingsStore::write(sqlite3_stmt* statement, std::initializer_list<QString> values) {
-    write(statement, values.begin(), static_cast<int>(values.size()));
-}
-
 void SettingsStore::write(sqlite3_stmt* statement, const QString* values, int count) {
     if (m_transactionFailed || !writable())
         return;
@@ -405,7 +397,7 @@ void SettingsStore::write(sqlite3_stmt* statement, const QString* values, int co
 }
 
 void SettingsStore::change(const char* text, std::initializer_list<QString> values) {
-    write(statement(text), values);
+    write(statement(text), values.begin(), static_cast<int>(values.size()));
 }
 
 QList<QStringList> SettingsStore::rows(const char* text) const {

@@ -75,11 +75,9 @@ private:
     SettingsStore(const QString& path, const QString& connection, sqlite3* handle);
     sqlite3_stmt* statement(const char* text) const;
     // Binds the values, steps the statement once and resets it; false on an error.
-    bool run(sqlite3_stmt* statement, std::initializer_list<QString> values) const;
     bool run(sqlite3_stmt* statement, const QString* values, int count) const;
     // The one way anything is written: once the store is known to be sound, and never in a
     // transaction that a failed write has undone.
-    void write(sqlite3_stmt* statement, std::initializer_list<QString> values);
     void write(sqlite3_stmt* statement, const QString* values, int count);
     void failed(const QString& reason);
 

@@ -172,7 +172,7 @@ void Form4::Command2_Click() {
             SaveSetting(Keys::App, Keys::Asetukset, total, {});
         for (const QString& log : {Keys::Päivämäärä, Keys::Kesto, Keys::Hinta})
             SaveSetting(Keys::App, log, QStringLiteral("0"), {});
-        for (const QString& log : {Keys::Päivämäärä, Keys::Kesto, Keys::Hinta, Keys::Alkuhetki})
+        for (const QString& log : Keys::CallRowSections)
             DeleteSetting(Keys::App, log);
     }
     // The viewer writes its list back when it unloads; emptied, it writes nothing.

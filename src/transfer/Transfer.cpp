@@ -207,7 +207,7 @@ int ImportRegistryExport(const QString& file, bool yes, bool replace, const QStr
         if (replace)
             store->deleteApplication(Keys::App);
         else
-            for (const QString& section : LogSections() + QStringList{Keys::Alkuhetki})
+            for (const QString& section : Keys::CallRowSections)
                 store->deleteSection(Keys::App, section);
         // In the order of the store's index: a long log then goes in without reading back pages.
         for (auto section = found.sections.cbegin(); section != found.sections.cend(); ++section) {

@@ -21,13 +21,11 @@ private:
         const auto* label = qobject_cast<const QLabel*>(w);
         if (!label)
             return w->geometry();
-        const int wrap = label->wordWrap() ? Qt::TextWordWrap : 0;
+        const int flags = (label->wordWrap() ? Qt::TextWordWrap : 0) | label->alignment();
+        const QRect area = label->contentsRect();
         const QRect text = QStyle::alignedRect(
             label->layoutDirection(), label->alignment(),
-            label->fontMetrics()
-                .boundingRect(label->contentsRect(), wrap | label->alignment(), label->text())
-                .size(),
-            label->contentsRect());
+            label->fontMetrics().boundingRect(area, flags, label->text()).size(), area);
         return text.translated(label->pos());
     }
     // Every caption and value whole inside its place, no control over another or outside.
