@@ -13,8 +13,3 @@ void ApplyProgramLook(QApplication& application);
 // at once, returns its exit status: 0 for a second copy, which is no failure, 1 for a store it
 // cannot use.
 std::optional<int> StartProgram(const QString& storePath);
-
-// A call whose run ended without the meter's close (a crash, a power cut) is logged as the
-// close would have logged it, and its totals stored unless the close got that far. Says what
-// was done, for the user. Runs on the open store.
-std::optional<QString> FinishInterruptedCall();

@@ -113,32 +113,36 @@ std::optional<QString> FinishInterruptedCall() {
     const std::optional<CallJournal> journal = ReadCallJournal();
     if (!journal || !store->writable())
         return std::nullopt;
-    if (!Readable(*journal)) {
-        const SettingsTransaction transaction;
-        store->change("INSERT INTO journal_aside SELECT date, duration, price, totals, "
-                      "totals_stored, datetime('now'), began FROM journal");
-        ClearCallJournal();
-        return QStringLiteral("Edellisen käynnistyskerran keskeytyneen yhteyden tietoja ei voi "
-                              "lukea. Niitä ei kirjattu päiväkirjaan; ne on siirretty talteen "
-                              "asetustiedoston tauluun journal_aside.");
-    }
-    const qint32 row = LogLength(GetSection(Keys::App, Keys::Päivämäärä));
+    QString said;
     {
         const SettingsTransaction transaction;
-        if (!journal->totalsStored) {
-            const QString keys[] = {Keys::Tunnit, Keys::Minuutit, Keys::Sekunnit,
-                                    Keys::Kustannukset1, Keys::Kustannukset2};
-            for (int i = 0; i < 5; ++i)
-                SaveSetting(Keys::App, Keys::Asetukset, keys[i], journal->totals[i]);
+        if (!Readable(*journal)) {
+            store->change("INSERT INTO journal_aside SELECT date, duration, price, totals, "
+                          "totals_stored, datetime('now'), began FROM journal");
+            said = QStringLiteral("Edellisen käynnistyskerran keskeytyneen yhteyden tietoja ei "
+                                  "voi lukea. Niitä ei kirjattu päiväkirjaan; ne on siirretty "
+                                  "talteen asetustiedoston tauluun journal_aside.");
+        } else {
+            if (!journal->totalsStored) {
+                const QString keys[] = {Keys::Tunnit, Keys::Minuutit, Keys::Sekunnit,
+                                        Keys::Kustannukset1, Keys::Kustannukset2};
+                for (int i = 0; i < 5; ++i)
+                    SaveSetting(Keys::App, Keys::Asetukset, keys[i], journal->totals[i]);
+            }
+            const QString key = QString::number(LogLength(GetSection(Keys::App, Keys::Päivämäärä)));
+            SaveSetting(Keys::App, Keys::Päivämäärä, key, journal->date);
+            SaveSetting(Keys::App, Keys::Kesto, key, journal->duration);
+            SaveSetting(Keys::App, Keys::Hinta, key, journal->price);
+            SaveSetting(Keys::App, Keys::Alkuhetki, key, journal->began);
+            said = QStringLiteral("Edellinen käynnistyskerta päättyi kesken yhteyden. Yhteys on "
+                                  "nyt kirjattu päiväkirjaan: kesto %1, hinta %2.")
+                       .arg(journal->duration, journal->price);
         }
-        const QString key = QString::number(row);
-        SaveSetting(Keys::App, Keys::Päivämäärä, key, journal->date);
-        SaveSetting(Keys::App, Keys::Kesto, key, journal->duration);
-        SaveSetting(Keys::App, Keys::Hinta, key, journal->price);
-        SaveSetting(Keys::App, Keys::Alkuhetki, key, journal->began);
         ClearCallJournal();
     }
-    return QStringLiteral("Edellinen käynnistyskerta päättyi kesken yhteyden. Yhteys on nyt "
-                          "kirjattu päiväkirjaan: kesto %1, hinta %2.")
-        .arg(journal->duration, journal->price);
+    // A store that refused the transaction has said why, and the journal waits for the next
+    // start: nothing of it was logged or set aside.
+    if (ReadCallJournal())
+        return std::nullopt;
+    return said;
 }

@@ -56,5 +56,7 @@ void ClearCallJournal();
 
 // A call whose run ended without the meter's close is logged as the close would have logged it,
 // and its totals stored unless the close got that far. Says what was done, for the user. A
-// journal that cannot be read is set aside, never guessed at. Runs on the open store.
+// journal that cannot be read is set aside, never guessed at. Says nothing when the store refuses
+// the transaction, which it says itself; the journal then waits for the next start. Runs on the
+// open store.
 std::optional<QString> FinishInterruptedCall();
