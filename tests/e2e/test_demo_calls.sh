@@ -55,8 +55,10 @@ e2e_wait_exit "$ORVALIN_PID" 10
 e2e_expect "exit status of the second copy" "$E2E_STATUS" 0
 e2e_expect "the store" "$(sqlite3 "$STORE" "SELECT * FROM settings ORDER BY 1, 2, 3")" "$store_before"
 kill -0 "$first" || fail "the first copy ended"
-kill "$first"
+# A closed terminal (SIGHUP) ends the first copy as the user's close would.
+kill -HUP "$first"
 e2e_wait_exit "$first"
+e2e_expect "exit status after SIGHUP" "$E2E_STATUS" 0
 
 # A termination signal ends the program while the start-up message about a bad phonebook line is
 # up, at once (within a second, but a sanitizer's build on a busy machine takes longer to end).

@@ -433,19 +433,27 @@ private slots:
             QSqlDatabase other = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other"_s);
             other.setDatabaseName(storePath());
             QSqlQuery own(QSqlDatabase::database(u"orvalin-store"_s));
-            QVERIFY(locked ? other.open() && QSqlQuery(other).exec(u"BEGIN IMMEDIATE"_s)
-                           : own.exec(u"PRAGMA query_only = 1"_s));
+            const auto hold = [&](bool on) {
+                return locked ? QSqlQuery(other).exec(on ? u"BEGIN IMMEDIATE"_s : u"ROLLBACK"_s)
+                              : own.exec(u"PRAGMA query_only = %1"_s.arg(on));
+            };
+            QVERIFY(other.open() && hold(true));
             tick(3);
             QCOMPARE(meter.Kesto->text() + journalled(), u"00:00:03-"_s);
             // Said once the writer is done, and then only once.
             QTRY_VERIFY(platform().messageBoxes.texts().size() == 1 &&
                         platform().messageBoxes.texts()[0].contains(
                             storePath() + u" ei voi nyt kirjoittaa ("_s + cell() + u')'));
-            QVERIFY(locked ? QSqlQuery(other).exec(u"ROLLBACK"_s)
-                           : own.exec(u"PRAGMA query_only = 0"_s));
+            QVERIFY(hold(false));
+            tick();
+            QCOMPARE(journalled().section(u'|', 0, 0), u"00:00:04"_s);
+            // Failing again once a write went through is said again.
+            QVERIFY(hold(true));
+            tick();
+            QTRY_COMPARE(platform().messageBoxes.texts().size(), 2);
+            QVERIFY(hold(false));
         }
         QSqlDatabase::removeDatabase(u"other"_s);
-        tick();
         QCOMPARE(journalled().section(u'|', 0, 0), u"00:00:04"_s);
     }
 
@@ -472,31 +480,44 @@ private slots:
                  u"<absent>|<absent>|<absent>|<absent> 03 0,75"_s);
     }
 
-    // "totals-stored duration minutes": a call whose run ended without the meter's close is
-    // logged at the next start, once, and its totals stored unless the journal says they are.
+    // "totals-stored duration minutes [refused]": a call whose run ended without the meter's
+    // close is logged at the next start, once, and its totals stored unless the journal says they
+    // are; a journal that cannot be read is set aside whole. A recovery whose end the store
+    // refuses keeps nothing and claims nothing (the store says why), and the journal waits.
     void anInterruptedCallIsLoggedAtTheNextStart_data() {
-        rows(u"0 00:12:34 17\n1 00:12:34 05\n0 12_min 05"_s);
+        rows(u"0 00:12:34 17\n1 00:12:34 05\n0 12_min 05\n0 00:12:34 05 refused"_s);
     }
     void anInterruptedCallIsLoggedAtTheNextStart() {
         const QStringList r = row();
-        const bool damaged = r[1] == u"12_min";
+        const bool damaged = r[1] == u"12_min", refused = r.size() > 3;
         store(Keys::Päivämäärä, u"0"_s, u"1. joulukuuta 2026"_s);
         store(Keys::Asetukset, Keys::Minuutit, u"05"_s);
         SaveCallJournal({u"5. joulukuuta 2026"_s, r[1], u"3,5 markkaa"_s,
                          u"01 17 34 350 3,5"_s.split(u' '), r[0] == u"1",
                          u"2026-12-05T23:40:00+02:00"_s});
+        QVERIFY(!refused || QSqlQuery(QSqlDatabase::database(u"orvalin-store"_s))
+                                .exec(u"CREATE TRIGGER refuse BEFORE DELETE ON journal BEGIN "
+                                      u"SELECT RAISE(ABORT, 'levy on täynnä'); END"_s));
         platform().dialer.openLinks = {u"Yhteys Modeemi on yhä auki"_s};
-        QVERIFY(!StartProgram(storePath()) && journalled() == u"-" && form<Form1>().isVisible());
-        QVERIFY(platform().messageBoxes.texts().size() == 1 &&
-                platform().messageBoxes.texts()[0].endsWith(u".\n\nYhteys Modeemi on yhä auki"_s) &&
-                platform().messageBoxes.texts()[0].contains(
-                    damaged ? u"journal_aside"_s
-                            : u"kirjattu päiväkirjaan: kesto 00:12:34, hinta 3,5 markkaa."_s));
+        QVERIFY(!StartProgram(storePath()) && (journalled() == u"-") != refused &&
+                form<Form1>().isVisible());
+        const QString said = platform().messageBoxes.texts().join(u'|');
+        QVERIFY2(refused ? said.isEmpty()
+                         : !said.contains(u'|') &&
+                               said.endsWith((damaged ? u"journal_aside"_s
+                                                      : u"kirjattu päiväkirjaan: kesto 00:12:34, "
+                                                        u"hinta 3,5 markkaa"_s) +
+                                             u".\n\nYhteys Modeemi on yhä auki"_s),
+                 qPrintable(said));
         const QString logged =
-            damaged ? u"<absent>|<absent>|<absent>|<absent>"_s
-                    : u"5. joulukuuta 2026|00:12:34|3,5 markkaa|2026-12-05T23:40:00+02:00"_s;
-        QCOMPARE(storedRows(1).section(u';', 1) + u' ' + stored(Keys::Asetukset, Keys::Minuutit),
-                 logged + u' ' + r[2]);
+            damaged || refused
+                ? u"<absent>|<absent>|<absent>|<absent>"_s
+                : u"5. joulukuuta 2026|00:12:34|3,5 markkaa|2026-12-05T23:40:00+02:00"_s;
+        QSqlQuery q(QSqlDatabase::database(u"orvalin-store"_s));
+        QVERIFY(q.exec(u"SELECT group_concat(duration) FROM journal_aside"_s) && q.next());
+        QCOMPARE(storedRows(1).section(u';', 1) + u' ' + stored(Keys::Asetukset, Keys::Minuutit) +
+                     u' ' + q.value(0).toString(),
+                 logged + u' ' + r[2] + u' ' + (damaged ? r[1] : QString()));
     }
 };
 

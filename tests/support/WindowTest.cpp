@@ -1,22 +1,5 @@
 #include "WindowTest.h"
 
-QString WindowTest::configFolder() const {
-    return m_folder->path() + QStringLiteral("/config");
-}
-
-QString WindowTest::storePath() const {
-    return configFolder() + QStringLiteral("/Orvalin/Orvalin.sqlite");
-}
-
-QString WindowTest::stored(const QString& section, const QString& key) {
-    const QString absent = QStringLiteral("<absent>");
-    return GetSetting(Keys::App, section, key, absent);
-}
-
-void WindowTest::store(const QString& section, const QString& key, const QString& value) {
-    SaveSetting(Keys::App, section, key, value);
-}
-
 void WindowTest::unloadAll() {
     FormRegistry& registry = FormRegistry::instance();
     for (int round = 0; round < 10 && !registry.loadedNames().isEmpty(); ++round)

@@ -50,11 +50,15 @@ class WindowTest : public QObject {
     Q_OBJECT
 protected:
     TestPlatform& platform() { return *m_platform; }
-    QString configFolder() const;
-    QString storePath() const;
+    QString configFolder() const { return m_folder->path() + u"/config"_s; }
+    QString storePath() const { return configFolder() + u"/Orvalin/Orvalin.sqlite"_s; }
     // The stored value, or "<absent>" when the key is not in the store.
-    static QString stored(const QString& section, const QString& key);
-    static void store(const QString& section, const QString& key, const QString& value);
+    static QString stored(const QString& section, const QString& key) {
+        return GetSetting(Keys::App, section, key, u"<absent>"_s);
+    }
+    static void store(const QString& section, const QString& key, const QString& value) {
+        SaveSetting(Keys::App, section, key, value);
+    }
     // Unloads every loaded window, as the end of the program does, and lets Qt delete them.
     static void unloadAll();
     // Replaces the text of a box the way the user does, key by key.

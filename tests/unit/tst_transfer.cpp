@@ -1,4 +1,5 @@
 #include "WindowTest.h"
+#include "app/CommandLine.h"
 
 // The import of the Windows program's registry export and the log's export as CSV. Moc loses its
 // way in a raw string with quotes: the tables write ' for each ".
@@ -161,6 +162,22 @@ running;;Orvalin on käynnissä;Asetukset;Tunnit;1
         QVERIFY2(platform().messageBoxes.texts().last().contains(r[2]),
                  qPrintable(platform().messageBoxes.texts().last()));
         QVERIFY(storeBytes() == before);
+    }
+
+    // The command line's transfers: the one asked for, and each way of asking wrongly refused
+    // with its own complaint.
+    void readsTheTransferAskedFor() {
+        const auto asked = [](QLatin1StringView line) {
+            return RequestedTransfer((u"orvalin "_s + line).split(u' '));
+        };
+        const TransferRequest request = asked("--import a.reg --yes --replace"_L1);
+        QVERIFY(request.error.isEmpty() && request.kind == TransferRequest::Kind::Import &&
+                request.file == u"a.reg" && request.yes && request.replace);
+        for (const auto& [line, complaint] :
+             {std::pair{"--export-log a.csv --yes"_L1, "kuuluvat valitsimen --import"_L1},
+              {"--import a.reg --export-log b.csv"_L1, "vain yhden"_L1},
+              {"--import "_L1, "puuttuu tiedoston nimi"_L1}})
+            QVERIFY2(asked(line).error.contains(complaint), line.data());
     }
 
     // A file that is not there is named as missing, one that cannot be written is said so;
