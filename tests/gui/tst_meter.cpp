@@ -9,7 +9,7 @@
 // 12,5 later and 5 to the provider; T2 charges neither amount of other times. A shown log row is
 // "date|duration|price", a stored one "key|date|duration|price|start moment", rows
 // ";"-separated.
-const QStringList LogSections = {Keys::Päivämäärä, Keys::Kesto, Keys::Hinta, Keys::Alkuhetki};
+const QStringList& LogSections = Keys::CallRowSections;
 
 class MeterWindowTest : public WindowTest {
     Q_OBJECT

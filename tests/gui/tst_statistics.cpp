@@ -20,8 +20,8 @@ private:
     FrmTilastot& openOn(const QList<LogRow>& log) {
         for (qsizetype i = 0; i < log.size(); ++i)
             for (int c = 0; c < 4; ++c)
-                store(QList{Keys::Päivämäärä, Keys::Kesto, Keys::Hinta, Keys::Alkuhetki}[c],
-                      QString::number(i), c < 3 ? log[i].texts[c] : log[i].began);
+                store(Keys::CallRowSections[c], QString::number(i),
+                      c < 3 ? log[i].texts[c] : log[i].began);
         return form<FrmTilastot>();
     }
     static QStringList shown(const FrmTilastot& window) {
