@@ -167,8 +167,8 @@ running;;Orvalin on käynnissä;Asetukset;Tunnit;1
     // The command line's transfers: the one asked for, and each way of asking wrongly refused
     // with its own complaint.
     void readsTheTransferAskedFor() {
-        const auto asked = [](auto l) {
-            return RequestedTransfer((u"orvalin "_s + l).split(u' '));
+        const auto asked = [](QLatin1StringView line) {
+            return RequestedTransfer((u"orvalin "_s + line).split(u' '));
         };
         const TransferRequest request = asked("--import a.reg --yes --replace"_L1);
         QVERIFY(request.error.isEmpty() && request.kind == TransferRequest::Kind::Import &&
