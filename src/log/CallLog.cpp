@@ -129,11 +129,12 @@ std::optional<QString> FinishInterruptedCall() {
                 for (int i = 0; i < 5; ++i)
                     SaveSetting(Keys::App, Keys::Asetukset, keys[i], journal->totals[i]);
             }
-            const QString key = QString::number(LogLength(GetSection(Keys::App, Keys::Päivämäärä)));
-            SaveSetting(Keys::App, Keys::Päivämäärä, key, journal->date);
-            SaveSetting(Keys::App, Keys::Kesto, key, journal->duration);
-            SaveSetting(Keys::App, Keys::Hinta, key, journal->price);
-            SaveSetting(Keys::App, Keys::Alkuhetki, key, journal->began);
+            store->saveKey(Keys::App,
+                           QString::number(LogLength(GetSection(Keys::App, Keys::Päivämäärä))),
+                           {{Keys::Päivämäärä, journal->date},
+                            {Keys::Kesto, journal->duration},
+                            {Keys::Hinta, journal->price},
+                            {Keys::Alkuhetki, journal->began}});
             said = QStringLiteral("Edellinen käynnistyskerta päättyi kesken yhteyden. Yhteys on "
                                   "nyt kirjattu päiväkirjaan: kesto %1, hinta %2.")
                        .arg(journal->duration, journal->price);
