@@ -99,14 +99,12 @@ private slots:
     void aRunThatCannotStartSaysWhyAndTouchesNothing() {
         const bool secondCopy = cell() == u"second copy";
         SettingsStore::close();
-        QFile file(storePath());
         const QByteArray garbage("Tämä ei ole asetustiedosto.\n");
         platform().instance.running = secondCopy;
         if (secondCopy)
             QFile::remove(storePath());
         else
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(garbage) == garbage.size());
-        file.close();
+            WriteFile(storePath(), garbage);
         QCOMPARE(StartProgram(storePath()), std::optional<int>(secondCopy ? 0 : 1));
         const QString why = secondCopy ? u"Ohjelmasta voi käynnistää vain yhden kopion."_s
                                        : platform().messageBoxes.texts().value(0);

@@ -94,6 +94,8 @@ inline QStringList row(QChar separator = u' ') {
 
 // The file's bytes, none when it cannot be read.
 QByteArray FileContents(const QString& path);
+// Writes the file whole, or fails the test.
+void WriteFile(const QString& path, const QByteArray& bytes);
 
 // Runs the test object's functions in an offscreen application that looks as the program does.
 int RunWindowTest(int argc, char** argv, QObject* test);

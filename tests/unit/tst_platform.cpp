@@ -2,11 +2,6 @@
 
 namespace {
 
-void write(const QString& path, const QByteArray& text) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
-}
-
 // An entry in one line: name, numbers, then the simulated modem's outcomes, step, duration and
 // port, or the modem's device, speed, init strings, dial command, timeout and what it follows
 // otherwise than wvdial.
@@ -96,18 +91,19 @@ private slots:
         // The wvdial files behind the own phonebook, the user's over the system's; sections
         // named as wvdial names them, whatever their case, and inherited whole; a bad line that
         // two entries inherit said once.
-        write(path("own.conf"), "[Dialer Työ]\nModem = demo\n");
-        write(path("wvdial.conf"),
-              "[Dialer Defaults]\nModem = /dev/ttyS1\nBaud = 115200\nInit1 = ATZ\nInit2 = ATQ0\n"
-              "[Dialer Työ]\nPhone = 1\n[Dialer Koti]\nPhone = 111\nPassword = p\n"
-              "Dial Command = ATDP\n[Modem0]\nModem = /dev/ttyUSB0\nBaud = nopea\n"
-              "Dial Timeout = 30\n[Dialer Pohja]\nInherits = Modem0\nPhone = 9\n"
-              "[Dialer Mökki]\nInherits = dialer pohja\nPhone1 = 333\nPhone3 = 555\n"
-              "Init = AT&F\nStupid Mode = kyllä\nDial Timeout = 45\nDial Attempts = 3\n"
-              "New PPPD = yes\n[Dialer Kehä]\nInherits = Dialer Kehä2\n[Dialer Kehä2]\n"
-              "Inherits = Dialer Kehä\nPhone = 7\n[Dialer Vanha]\nInherits = Pohja\n"
-              "[Dialer Simuloitu]\nModem = demo\n");
-        write(path("wvdialrc"), "[dialer koti]\nPhone = 333\nInit2 = AT&F\nPassword =\n");
+        WriteFile(path("own.conf"), "[Dialer Työ]\nModem = demo\n");
+        WriteFile(
+            path("wvdial.conf"),
+            "[Dialer Defaults]\nModem = /dev/ttyS1\nBaud = 115200\nInit1 = ATZ\nInit2 = ATQ0\n"
+            "[Dialer Työ]\nPhone = 1\n[Dialer Koti]\nPhone = 111\nPassword = p\n"
+            "Dial Command = ATDP\n[Modem0]\nModem = /dev/ttyUSB0\nBaud = nopea\n"
+            "Dial Timeout = 30\n[Dialer Pohja]\nInherits = Modem0\nPhone = 9\n"
+            "[Dialer Mökki]\nInherits = dialer pohja\nPhone1 = 333\nPhone3 = 555\n"
+            "Init = AT&F\nStupid Mode = kyllä\nDial Timeout = 45\nDial Attempts = 3\n"
+            "New PPPD = yes\n[Dialer Kehä]\nInherits = Dialer Kehä2\n[Dialer Kehä2]\n"
+            "Inherits = Dialer Kehä\nPhone = 7\n[Dialer Vanha]\nInherits = Pohja\n"
+            "[Dialer Simuloitu]\nModem = demo\n");
+        WriteFile(path("wvdialrc"), "[dialer koti]\nPhone = 333\nInit2 = AT&F\nPassword =\n");
         QDir().mkpath(path("unreadable"));
         const Phonebook both = Phonebook::load(
             {path("own.conf"), {path("wvdial.conf"), path("unreadable"), path("wvdialrc")}});
@@ -131,10 +127,10 @@ private slots:
 
         // [Dialer Defaults] is an entry when it has a number, as `wvdial` alone dials it, not as
         // Debian installs it; the built-in entries only when no file gives one.
-        write(path("wvdial.conf"), "[Dialer Defaults]\nModem = /dev/ttyS0\nPhone = 1\n");
+        WriteFile(path("wvdial.conf"), "[Dialer Defaults]\nModem = /dev/ttyS0\nPhone = 1\n");
         QCOMPARE(describe(Phonebook::load({path("puuttuu.conf"), {path("wvdial.conf")}})),
                  u"Defaults|1|/dev/ttyS0 57600 ATZ ATDT 60"_s);
-        write(path("wvdial.conf"), "[Dialer Defaults]\nPhone = \nUsername = \nPassword = \n");
+        WriteFile(path("wvdial.conf"), "[Dialer Defaults]\nPhone = \nUsername = \nPassword = \n");
         const Phonebook builtIn = Phonebook::load({path("puuttuu.conf"), {path("wvdial.conf")}});
         QCOMPARE(u"%1 %2"_s.arg(builtIn.entries.size()).arg(builtIn.problems.size()), u"4 0"_s);
     }
@@ -260,10 +256,10 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(path("modem")); }, 5000));
         qputenv("FAKE_PPPD_SCENARIO", pppd.toUtf8());
         qputenv("FAKE_PPPD_RECORD", QFile::encodeName(path("pppd")));
-        write(path("wvdial.conf"),
-              u"[Dialer Modeemi]\nModem = %1\nPPPD Path = " ORVALIN_TEST_SUPPORT
-              "/fake_pppd.py\nPhone = 0600 1\n%2\n"_s.arg(path("modem"), keys)
-                  .toUtf8());
+        WriteFile(path("wvdial.conf"),
+                  u"[Dialer Modeemi]\nModem = %1\nPPPD Path = " ORVALIN_TEST_SUPPORT
+                  "/fake_pppd.py\nPhone = 0600 1\n%2\n"_s.arg(path("modem"), keys)
+                      .toUtf8());
         ModemDialUp dialer(Phonebook::load({path("puuttuu.conf"), {path("wvdial.conf")}}),
                            ModemSystem{path("lock"), path("peers"), path("ppp"), m_dir.path()});
         dialer.setEntry(u"Modeemi"_s);
@@ -291,7 +287,7 @@ private slots:
             {u"stale"_s, uucp(99999999)}};
         const QString lock = locks[pppd == u"as configured"_s];
         if (contents.contains(pppd))
-            write(lock, contents[pppd]);
+            WriteFile(lock, contents[pppd]);
         const bool held = contents.contains(pppd) && pppd != u"stale"_s;
         QCOMPARE(probe(), !held);
         QSignalSpy progress(&dialer, &DialUp::Progress);
@@ -350,16 +346,16 @@ private slots:
              {u"Phone"_s, path("ttyS9"), u"asenna paketti ppp"_s, path("peers"), u"PPP-tukea"_s})
             QVERIFY2(problems.contains(named), qPrintable(problems));
         for (const char* file : {"ttyS9", "peers", "ppp"})
-            write(path(file), {});
+            WriteFile(path(file), {});
         modem.pppdPath = u"/bin/sh"_s;
         modem.phones = QStringList{u"1"_s};
         QCOMPARE(SetupProblems(modem, missing), QStringList());
         // A modem that no "Com:" number is: the line of [Com Ports] to add to the own
         // phonebook, and none once it is there.
         QFile::link(path("ttyS9"), path("modeemi"));
-        write(path("wvdial.conf"), "[Dialer Modeemi]\nModem = " + path("modeemi").toUtf8() +
-                                       "\nPhone = 1\nPPPD Path = /bin/sh\n");
-        write(path("com.conf"), "[Com Ports]\nCom4 = /dev/ttyS7\n");
+        WriteFile(path("wvdial.conf"), "[Dialer Modeemi]\nModem = " + path("modeemi").toUtf8() +
+                                           "\nPhone = 1\nPPPD Path = /bin/sh\n");
+        WriteFile(path("com.conf"), "[Com Ports]\nCom4 = /dev/ttyS7\n");
         const PhonebookFiles files{path("com.conf"), {path("wvdial.conf")}};
         const auto notes = [&] {
             QStringList said;
@@ -372,8 +368,8 @@ private slots:
                           u"tiedoston %2 osioon [Com Ports] rivi\nCom1 = %1\nja valitse "
                           u"Asetuksissa Com: 1."_s.arg(path("modeemi"), path("com.conf")));
         QFile::link(path("ttyS9"), path("com3"));
-        write(path("com.conf"), "[Com Ports]\nCom3 = " + path("com3").toUtf8() + '\n');
-        write(path("wvdial.conf"), FileContents(path("wvdial.conf")) + "Username = u\n");
+        WriteFile(path("com.conf"), "[Com Ports]\nCom3 = " + path("com3").toUtf8() + '\n');
+        WriteFile(path("wvdial.conf"), FileContents(path("wvdial.conf")) + "Username = u\n");
         QCOMPARE(notes(), u"Nämä wvdialin asetukset Orvalin hoitaa toisin:\nUsername: käyttäjän "
                           u"nimi on aloitusikkunaan kirjoitettu (Modeemi)"_s);
         // A link left up by an earlier run: the line's lock names a living pppd.
@@ -383,14 +379,14 @@ private slots:
         QProcess pppd;
         pppd.start(path("bin/pppd"), {u"30"_s});
         QVERIFY(pppd.waitForStarted());
-        write(path("lock/LCK..ttyS9"), QByteArray::number(pppd.processId()) + '\n');
+        WriteFile(path("lock/LCK..ttyS9"), QByteArray::number(pppd.processId()) + '\n');
         LinuxDialUp dialUp(files, missing);
         QVERIFY(dialUp.OpenLinks().value(0).contains(
             u"pppd (prosessi %1) pitää linjaa"_s.arg(pppd.processId())));
         pppd.kill();
         pppd.waitForFinished();
         // Another living program's lock is no link.
-        write(path("lock/LCK..ttyS9"), QByteArray::number(::getpid()) + '\n');
+        WriteFile(path("lock/LCK..ttyS9"), QByteArray::number(::getpid()) + '\n');
         QCOMPARE(dialUp.OpenLinks(), QStringList());
         // The weekday stands alone, not in the date format's "sunnuntaina".
         QCOMPARE(FinnishWeekday(QDate(2026, 12, 13)) + u' ' +

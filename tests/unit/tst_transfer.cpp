@@ -43,10 +43,9 @@ Päivämäärä;4;aukon takana|Asetukset;Palveluntarjoaja 2;3)"_s;
             old ? QString(text).replace(u'€', QChar(0x80)).toLatin1()
                 : "\xFF\xFE" +
                       QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-        QFile file(configFolder() + u"/vienti.reg"_s);
-        file.open(QIODevice::WriteOnly);
-        file.write(format == u"utf8" ? text.toUtf8() : bytes.chopped(format.contains(u"odd")));
-        return file.fileName();
+        const QString path = configFolder() + u"/vienti.reg"_s;
+        WriteFile(path, format == u"utf8" ? text.toUtf8() : bytes.chopped(format.contains(u"odd")));
+        return path;
     }
     QByteArray storeBytes() {
         SettingsStore::close();
@@ -75,12 +74,8 @@ private slots:
               r[1] == u"call" ? u"5"_s : Keys::Kustannukset2,
               r[1] == u"preference" ? u""_s : u"1"_s);
         if (r[1] == u"journal")
-            SaveCallJournal({u"5. toukokuuta 2000"_s,
-                             u"00:00:07"_s,
-                             u"1 markkaa"_s,
-                             {u"00"_s, u"00"_s, u"07"_s, u"100"_s, u"1"_s},
-                             false,
-                             {}});
+            SaveCallJournal({u"5. toukokuuta 2000"_s, u"00:00:07"_s, u"1 markkaa"_s,
+                             u"00 00 07 100 1"_s.split(u' '), false, QString()});
         platform().messageBoxes.answers = std::deque<Message::Answer>(3, Message::Answer::Yes);
         QCOMPARE(import(r[0], entries(Taken), r[2] != u"asked", r[2] == u"--replace"), 0);
         const QStringList texts = platform().messageBoxes.texts();
