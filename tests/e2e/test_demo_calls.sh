@@ -5,11 +5,10 @@ source "$(dirname "$0")/lib.sh" "$1"
 FAKE_SPEED=10
 e2e_display
 meter_phonebook 90
-for key in "Puhelu 2" "Arkisin1 2" "Arkisin2 1" "Arkisin2 2" "Arkisin3 1" "Arkisin3 2"; do
-    e2e_store "Tyyppi 1" "$key" 0
+for amount in "Puhelu 1=50" "Puhelu 2=0" "Arkisin1 1=20" "Arkisin1 2=0" "Arkisin2 1=0" \
+    "Arkisin2 2=0" "Arkisin3 1=0" "Arkisin3 2=0"; do
+    e2e_store "Tyyppi 1" "${amount%=*}" "${amount#*=}"
 done
-e2e_store "Tyyppi 1" "Puhelu 1" 50
-e2e_store "Tyyppi 1" "Arkisin1 1" 20
 e2e_store Asetukset Tyyppi "Tyyppi 1"
 e2e_store Asetukset Palveluntarjoaja 5
 e2e_store Asetukset "Kesto Minuuttia" 1
@@ -60,13 +59,15 @@ kill -HUP "$first"
 e2e_wait_exit "$first"
 e2e_expect "exit status after SIGHUP" "$E2E_STATUS" 0
 
-# A termination signal ends the program while the start-up message about a bad phonebook line is
-# up, at once (within a second, but a sanitizer's build on a busy machine takes longer to end).
+# Ctrl+C in its terminal ends the program as its close does, also while the start-up message
+# about a bad phonebook line is up, at once (within a second, but a sanitizer's build on a busy
+# machine takes longer to end).
 echo "ei avainta eikä arvoa" >>"$XDG_CONFIG_HOME/Orvalin/puhelinluettelo.conf"
 e2e_start
 e2e_wait_window Orvalin >/dev/null
-kill -TERM "$ORVALIN_PID"
+kill -INT "$ORVALIN_PID"
 e2e_wait_exit "$ORVALIN_PID" 3
+e2e_expect "exit status after Ctrl+C" "$E2E_STATUS" 0
 
 # A store the program cannot use is said, and the start fails.
 echo "Tämä ei ole asetustiedosto." >"$STORE"

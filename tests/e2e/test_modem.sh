@@ -17,6 +17,8 @@ e2e_hidden MODEEMI && e2e_hidden "Orvalin 1.0" || fail "a dialing or start-up wi
 e2e_expect "stored user name" "$(e2e_setting Asetukset Käyttäjä)" "kokeilija"
 read -r pppd _ <"$E2E_DIR/pppd"
 e2e_expect "the lock's pid" "$(tr -d ' \n' <"$LOCK")" "$pppd"
+# A session of its own, so that the link outlives the program and its terminal.
+e2e_expect "pppd's session" "$(cut -d' ' -f6 "/proc/$pppd/stat")" "$pppd"
 for file in cmdline environ; do
     ! grep -qa "$PASSWORD" "/proc/$pppd/$file" || fail "the password is in pppd's $file"
 done

@@ -180,6 +180,21 @@ Tyyppi 1;Asetukset;Palveluntarjoaja;6;42;0;esc;6;42;6;;0,0|0,0|0,0|0,0|0)"_s);
         // Emptied before it unloads, the viewer writes no rows back.
         QCOMPARE(form<Form7>().ListView1->count(), yes ? 0 : 3);
     }
+
+    // The desktop's own message box: Enter answers the question with its default, No, and a
+    // system-modal question stays above other windows.
+    void enterAnswersTheDesktopsQuestionWithItsDefault() {
+        Qt::WindowFlags flags;
+        QTimer::singleShot(0, [&flags] {
+            QWidget* box = QApplication::activeModalWidget();
+            flags = box->windowFlags();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        const Message question{u"Nollataanko?"_s, Message::Icon::None, Message::Buttons::YesNo,
+                               Message::Answer::No, true};
+        QCOMPARE(LinuxPlatform().messages().show(question), Message::Answer::No);
+        QVERIFY(flags & Qt::WindowStaysOnTopHint);
+    }
 };
 
 ORVALIN_TEST_MAIN(SettingsWindowTest)

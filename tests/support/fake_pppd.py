@@ -6,7 +6,7 @@ options "call NAME passwordfd N logfd M nodetach user NAME SPEED", the password 
 descriptor N, its log written to descriptor M in pppd's words, and pppd's exit codes.
 FAKE_PPPD_SCENARIO says what happens: "up SECONDS" (the default, 3600) connects and ends with
 a modem hangup after that long, "auth-fail" is refused by the provider. SIGTERM ends it as
-pppd ends. FAKE_PPPD_RECORD names a file that receives its pid, its options and the SHA-256 of
+pppd ends, but for "deaf", which ignores it and stays up. FAKE_PPPD_RECORD names a file that receives its pid, its options and the SHA-256 of
 the password it read. Like pppd, it prints a line on standard output before it reads its
 options.
 """
@@ -44,6 +44,9 @@ if "FAKE_PPPD_RECORD" in os.environ:
         print(os.getpid(), " ".join(options), hashlib.sha256(password).hexdigest(),
               os.ttyname(0), file=record)
 scenario = os.environ.get("FAKE_PPPD_SCENARIO", "up 3600").split()
+if scenario[0] == "deaf":
+    signal.signal(signal.SIGTERM, signal.SIG_IGN)
+    scenario = ["up", "3600"]
 time.sleep(0.1)
 say("Using interface ppp0")
 say("Connect: ppp0 <--> " + os.ttyname(0))
