@@ -150,25 +150,26 @@ meter_start_fast() {
         ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 }
 
-# A modem that answers its dial commands with $@ in turn, at $E2E_DIR/modem; its line's UUCP lock
-# is $LOCK.
+# A modem that answers its dial commands with $@ in turn, at $E2E_DIR/modem$$ (named for this
+# run, since the line is also locked under that name in the machine's one lock folder, which
+# another run at the same time uses too); its line's UUCP lock is $LOCK.
 modem_start() {
-    rm -f "$E2E_DIR/modem" "$E2E_DIR/received"
-    python3 "$SUPPORT/fake_modem.py" "$E2E_DIR/modem" "$E2E_DIR/received" "$@" &
+    rm -f "$E2E_DIR/modem$$" "$E2E_DIR/received"
+    python3 "$SUPPORT/fake_modem.py" "$E2E_DIR/modem$$" "$E2E_DIR/received" "$@" &
     E2E_PIDS+=($!)
-    e2e_until 5 "no modem" test -e "$E2E_DIR/modem"
-    LOCK=/run/lock/LCK..$(basename "$(readlink -f "$E2E_DIR/modem")")
+    e2e_until 5 "no modem" test -e "$E2E_DIR/modem$$"
+    LOCK=/run/lock/LCK..$(basename "$(readlink -f "$E2E_DIR/modem$$")")
 }
 
 # One modem entry dialed by the pppd at $1; COM1 is the modem's line.
 modem_phonebook() {
     e2e_phonebook <<EOF2
 [Dialer Modeemi]
-Modem = $E2E_DIR/modem
+Modem = $E2E_DIR/modem$$
 Phone = 0600 1
 PPPD Path = $1
 [Com Ports]
-Com1 = $E2E_DIR/modem
+Com1 = $E2E_DIR/modem$$
 EOF2
 }
 
