@@ -89,14 +89,11 @@ private:
     }
     // Rows as text, from a cell's text by row and column.
     static QString table(int count, const std::function<QString(int, int)>& cell, int columns = 3) {
-        QStringList rows;
-        for (int i = 0; i < count; ++i) {
-            QStringList cells;
+        QString text;
+        for (int i = 0; i < count; ++i)
             for (int c = 0; c < columns; ++c)
-                cells << cell(i, c);
-            rows << cells.join(u'|');
-        }
-        return rows.join(u';');
+                text += (c ? u"|"_s : i ? u";"_s : u""_s) + cell(i, c);
+        return text;
     }
     // The stored rows from key 0 up to the given one, "<absent>" where a value is not stored.
     static QString storedRows(int upTo) {
@@ -266,10 +263,10 @@ private slots:
         rows(u"km=1|c0:0:59 1|- - 3S\nkh=1|c0:58:59 1|- - -\nkh=1|c0:59:59 1|- - 3S\n"
              u"yh=5 ym=30 T=05:40:00|kY|4S 4S\nyh=1 ym=30 T=02:10:00|kY|- -\n"
              u"t=2 yh=10 T=12:15:00|kY|- 4S\nt=2 yh=10 T=09:15:00|kY|- -\n"
-             u"p=100 a1=100 ym=1 h=2 hy=2|k5 61|- - 24S\n"
-             u"p=100 a1=100 ym=1 h=2 hy=2|k7 61|- - 14S\np=100 a1=100 ym=1 h=2 hy=2|k3 61|- - 12S\n"
-             u"a1=1 h=10 p=999|1 k5 60|- 1S - -\na1=1 h=10 p=1000|1 k5 60|1S 1S - -\n"
-             u"a1=1 h=10 p=998,9|1|- -\nhy=2 p=50 P=150||2S\nhy=2 p=49,9 P=150||-"_s);
+             u"p=100 a1=100 ym=1 h=2 hy=2|k5 61|- - 24S\np=100 a1=100 ym=1 h=2 hy=2|k7 61|- - 14S\n"
+             u"p=100 a1=100 ym=1 h=2 hy=2|k3 61|- - 12S\na1=1 h=10 p=999|1 k5 60|- 1S - -\n"
+             u"a1=1 h=10 p=1000|1 k5 60|1S 1S - -\na1=1 h=10 p=998,9|1|- -\nhy=2 p=50 P=150||2S\n"
+             u"hy=2 p=49,9 P=150||-"_s);
     }
     void raisesItsAlarmsAtTheirLimits() {
         const QStringList r = row(u'|');

@@ -186,9 +186,8 @@ Tyyppi 1;Asetukset;Palveluntarjoaja;6;42;0;esc;6;42;6;;0,0|0,0|0,0|0,0|0)"_s);
     void enterAnswersTheDesktopsQuestionWithItsDefault() {
         Qt::WindowFlags flags;
         QTimer::singleShot(0, [&flags] {
-            QWidget* box = QApplication::activeModalWidget();
-            flags = box->windowFlags();
-            QTest::keyClick(box, Qt::Key_Return);
+            flags = QApplication::activeModalWidget()->windowFlags();
+            QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return);
         });
         const Message question{u"Nollataanko?"_s, Message::Icon::None, Message::Buttons::YesNo,
                                Message::Answer::No, true};

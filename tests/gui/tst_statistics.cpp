@@ -34,42 +34,37 @@ private:
     }
 
 private slots:
-    // Rows of "month|calls|duration|price", a year's subtotal after its months, the grand total
-    // last, and the note on rows without a price.
+    // Rows of "month|calls|duration|price", ";"-separated, a year's subtotal after its months, the
+    // grand total last, and the note on rows without a price.
     void showsTheMonthsInTimeOrderWithTheirYears_data() {
         QTest::addColumn<QList<LogRow>>("log");
-        QTest::addColumn<QStringList>("table");
+        QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("note");
         QTest::newRow("months out of order, a year change")
             << QList<LogRow>{call(u"3. tammikuuta 2026"_s, u"00:10:00"_s, u"1 markkaa"_s),
                              call(u"30. joulukuuta 2025"_s, u"01:00:00"_s, u"2,5 markkaa"_s),
                              call(u"1. tammikuuta 2026"_s, u"00:00:30"_s, u"0,25 markkaa"_s)}
-            << QStringList{u"joulukuu 2025|1|01:00:00|2,5 markkaa"_s,
-                           u"vuosi 2025|1|01:00:00|2,5 markkaa"_s,
-                           u"tammikuu 2026|2|00:10:30|1,25 markkaa"_s,
-                           u"vuosi 2026|2|00:10:30|1,25 markkaa"_s,
-                           u"yhteensä|3|01:10:30|3,75 markkaa"_s}
+            << u"joulukuu 2025|1|01:00:00|2,5 markkaa;vuosi 2025|1|01:00:00|2,5 markkaa;"
+               u"tammikuu 2026|2|00:10:30|1,25 markkaa;vuosi 2026|2|00:10:30|1,25 markkaa;"
+               u"yhteensä|3|01:10:30|3,75 markkaa"_s
             << QString();
         QTest::newRow("an unreadable date, an empty price")
             << QList<LogRow>{call(u"12/05/2001"_s, u"00:10:00"_s, u"1 markkaa"_s),
                              call(u"5. maaliskuuta 2025"_s, u"00:05:00"_s, QString())}
-            << QStringList{u"maaliskuu 2025|1|00:05:00|0 markkaa"_s,
-                           u"vuosi 2025|1|00:05:00|0 markkaa"_s,
-                           u"päivä tuntematon|1|00:10:00|1 markkaa"_s,
-                           u"yhteensä|2|00:15:00|1 markkaa"_s}
+            << u"maaliskuu 2025|1|00:05:00|0 markkaa;vuosi 2025|1|00:05:00|0 markkaa;"
+               u"päivä tuntematon|1|00:10:00|1 markkaa;yhteensä|2|00:15:00|1 markkaa"_s
             << u"hinta puuttuu: 1 riviä"_s;
         QTest::newRow("a total above 1 000 markkaa, hours beyond 99")
             << QList<LogRow>{call(u"1. toukokuuta 2026"_s, u"99:00:00"_s, u"999,99 markkaa"_s),
                              call(u"2. toukokuuta 2026"_s, u"02:00:00"_s, u"0,02 markkaa"_s)}
-            << QStringList{u"toukokuu 2026|2|101:00:00|1000,01 markkaa"_s,
-                           u"vuosi 2026|2|101:00:00|1000,01 markkaa"_s,
-                           u"yhteensä|2|101:00:00|1000,01 markkaa"_s}
+            << u"toukokuu 2026|2|101:00:00|1000,01 markkaa;"
+               u"vuosi 2026|2|101:00:00|1000,01 markkaa;yhteensä|2|101:00:00|1000,01 markkaa"_s
             << QString();
     }
     void showsTheMonthsInTimeOrderWithTheirYears() {
         QFETCH(QList<LogRow>, log);
         const FrmTilastot& window = openOn(log);
-        QTEST(shown(window), "table");
+        QTEST(shown(window).join(u';'), "table");
         QTEST(window.Puuttuu->text(), "note");
     }
 
