@@ -29,10 +29,7 @@ summary=$(e2e_wait_window Orvalin 10 "$meter")
 [ ! -e "$LOCK" ] || fail "the lock outlived pppd"
 e2e_keys "$summary" Return
 e2e_wait_exit "$ORVALIN_PID" 20
-case "$(e2e_setting Kesto 0)" in
-00:00:0[2-5]) ;;
-*) fail "logged $(e2e_setting Kesto 0) for a call of about 3 s" ;;
-esac
+case "$(e2e_setting Kesto 0)" in 00:00:0[2-5]) ;; *) fail "logged $(e2e_setting Kesto 0) for a 3 s call" ;; esac
 ! grep -rqa "$PASSWORD" "$XDG_CONFIG_HOME" "$E2E_DIR/received" "$E2E_DIR/orvalin.log" ||
     fail "the password was written down"
 

@@ -87,14 +87,6 @@ private:
             for (int i = 0; i < 4; ++i)
                 store(LogSections[i], row.section(u'|', 0, 0), row.section(u'|', i + 1, i + 1));
     }
-    // Rows as text, from a cell's text by row and column.
-    static QString table(int count, const std::function<QString(int, int)>& cell, int columns = 3) {
-        QString text;
-        for (int i = 0; i < count; ++i)
-            for (int c = 0; c < columns; ++c)
-                text += (c ? u"|"_s : i ? u";"_s : u""_s) + cell(i, c);
-        return text;
-    }
     // The stored rows from key 0 up to the given one, "<absent>" where a value is not stored.
     static QString storedRows(int upTo) {
         return table(
@@ -255,10 +247,11 @@ private slots:
 
     // "setup|steps|raised at the opening and after each step". A step is "cH:M:S", the call's
     // counters put there, "kX" a click on the caption or value X, or N ticks. Each limit reaches
-    // its own counters (the rules themselves are the unit tests'); type 1 checks the total unit
-    // by unit already at the load, type 2 only at a click on the total. The price limits are met
-    // by the cut whole markka and see the new total. A caption clicked before its limit keeps
-    // its alarm down.
+    // its own counters (the duration rules themselves are the unit tests'); type 1 checks the
+    // total unit by unit already at the load, type 2 only at a click on the total. The price
+    // limits are met at their whole markka by the cost cut to whole markka, and see the new
+    // total; a limit of 0 or no number is off. A caption clicked before its limit keeps its alarm
+    // down.
     void raisesItsAlarmsAtTheirLimits_data() {
         rows(u"km=1|c0:0:59 1|- - 3S\nkh=1|c0:58:59 1|- - -\nkh=1|c0:59:59 1|- - 3S\n"
              u"yh=5 ym=30 T=05:40:00|kY|4S 4S\nyh=1 ym=30 T=02:10:00|kY|- -\n"
@@ -266,7 +259,7 @@ private slots:
              u"p=100 a1=100 ym=1 h=2 hy=2|k5 61|- - 24S\np=100 a1=100 ym=1 h=2 hy=2|k7 61|- - 14S\n"
              u"p=100 a1=100 ym=1 h=2 hy=2|k3 61|- - 12S\na1=1 h=10 p=999|1 k5 60|- 1S - -\n"
              u"a1=1 h=10 p=1000|1 k5 60|1S 1S - -\na1=1 h=10 p=998,9|1|- -\nhy=2 p=50 P=150||2S\n"
-             u"hy=2 p=49,9 P=150||-"_s);
+             u"hy=2 p=49,9 P=150||-\nh=kymmenen p=5000|1|- -"_s);
     }
     void raisesItsAlarmsAtTheirLimits() {
         const QStringList r = row(u'|');

@@ -24,14 +24,6 @@ private:
                       c < 3 ? log[i].texts[c] : log[i].began);
         return form<FrmTilastot>();
     }
-    static QStringList shown(const FrmTilastot& window) {
-        QStringList rows;
-        for (int i = 0; i < window.Taulukko->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem* row = window.Taulukko->topLevelItem(i);
-            rows << row->text(0) + u'|' + row->text(1) + u'|' + row->text(2) + u'|' + row->text(3);
-        }
-        return rows;
-    }
 
 private slots:
     // Rows of "month|calls|duration|price", ";"-separated, a year's subtotal after its months, the
@@ -64,7 +56,9 @@ private slots:
     void showsTheMonthsInTimeOrderWithTheirYears() {
         QFETCH(QList<LogRow>, log);
         const FrmTilastot& window = openOn(log);
-        QTEST(shown(window).join(u';'), "table");
+        const QTreeWidget* shown = window.Taulukko;
+        const auto cell = [&](int i, int c) { return shown->topLevelItem(i)->text(c); };
+        QTEST(table(shown->topLevelItemCount(), cell, 4), "table");
         QTEST(window.Puuttuu->text(), "note");
     }
 

@@ -92,6 +92,15 @@ inline QStringList row(QChar separator = u' ') {
     return cell().split(separator);
 }
 
+// Rows as text, "|" between cells and ";" between rows, from a cell's text by row and column.
+inline QString table(int count, const std::function<QString(int, int)>& cell, int columns = 3) {
+    QString text;
+    for (int i = 0; i < count; ++i)
+        for (int c = 0; c < columns; ++c)
+            text += (c ? u"|"_s : i ? u";"_s : u""_s) + cell(i, c);
+    return text;
+}
+
 // The file's bytes, none when it cannot be read.
 QByteArray FileContents(const QString& path);
 // Writes the file whole, or fails the test.

@@ -82,23 +82,6 @@ private slots:
         QTEST(DurationLimitPassed(limit[0], limit[1], counters[0], counters[1]), "passed");
     }
 
-    // A price limit in whole markka against the cost cut to whole markka.
-    void priceLimitsAreReachedAtTheirWholeMarkka_data() {
-        QTest::addColumn<QString>("limit");
-        QTest::addColumn<double>("markka");
-        QTest::addColumn<bool>("reached");
-        QTest::newRow("at it") << u"999"_s << 999.0 << true;
-        QTest::newRow("below it") << u"1000"_s << 999.0 << false;
-        QTest::newRow("below a fraction") << u"998,9"_s << 998.0 << false;
-        QTest::newRow("off") << u"0"_s << 5.0 << false;
-        QTest::newRow("no number") << u"kymmenen"_s << 50.0 << false;
-    }
-    void priceLimitsAreReachedAtTheirWholeMarkka() {
-        QFETCH(QString, limit);
-        QFETCH(double, markka);
-        QTEST(PriceLimitReached(limit, markka), "reached");
-    }
-
     // Each step moves the clock on and lets it deliver a number of times: it delivers each second
     // once and makes up a minute of missed ones at most; after a longer gap, or a clock set back,
     // it carries on from the present ("!" when the last event is not the present second).
