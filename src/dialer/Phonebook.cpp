@@ -72,11 +72,11 @@ QString sectionKey(const QString& name) {
 const QString DefaultsKey = QStringLiteral("dialer defaults");
 const QString ComPortsKey = QStringLiteral("com ports");
 
-// The entry that a [Dialer NAME] section is, by NAME; empty for any other section.
+// The entry that a [Dialer NAME] section is, by NAME; empty for any other section. Section names
+// are read with their blanks simplified.
 QString entryName(const QString& section) {
-    static const QRegularExpression dialer(QStringLiteral("^dialer\\s+(.+)$"),
-                                           QRegularExpression::CaseInsensitiveOption);
-    return dialer.match(section).captured(1);
+    const QLatin1StringView dialer("dialer ");
+    return section.startsWith(dialer, Qt::CaseInsensitive) ? section.mid(dialer.size()) : QString();
 }
 
 struct KeyLine {
@@ -354,8 +354,6 @@ public:
     // The sections of one file, in their order. A name repeated within the file keeps its
     // first section.
     QList<Section> read(const QString& text, const QString& fileName, bool own) {
-        static const QRegularExpression header(QStringLiteral("^\\[\\s*(.+?)\\s*\\]$"));
-        static const QRegularExpression comKey(QStringLiteral("^com[1-4]$"));
         QList<Section> sections;
         QMap<QString, qsizetype> firstLine;
         Section* section = nullptr;
@@ -370,7 +368,8 @@ public:
             if (line.startsWith(u'[')) {
                 section = nullptr;
                 skipping = true;
-                const QString name = header.match(line).captured(1).simplified();
+                const QString name =
+                    line.endsWith(u']') ? line.mid(1, line.size() - 2).simplified() : QString();
                 if (name.isEmpty()) {
                     if (own)
                         problem(QStringLiteral("otsikko ei ole muotoa [NIMI]; osio ohitetaan"));
@@ -400,7 +399,8 @@ public:
             const KeyLine keyLine{key,      written, line.mid(equals + 1).trimmed(),
                                   fileName, i + 1,   here.raw};
             if (sectionKey(section->name) == ComPortsKey && own) {
-                if (comKey.match(key).hasMatch())
+                if (key.size() == 4 && key.startsWith(QLatin1StringView("com")) && key[3] >= u'1' &&
+                    key[3] <= u'4')
                     section->keys.append(keyLine);
                 else
                     problem(QStringLiteral("tuntematon avain"));

@@ -71,8 +71,8 @@ private slots:
             u"Demo Port = 9 ; ohi\nDemo Outcomes = busy, ringing ; ohi\nColour = blue ; ohi\n"
             u"[Modem0] ; ohi\nPhone = 1\n[Dialer Työ]\nDemo Step = nopea ; ohi\n"
             u"Password = salainen ; ohi\n[Dialer Kotiyhteys] ; ohi\nPhone = 2\n[Com Ports]\n"
-            u"Com2 = /dev/ttyACM0\nCom3 = ttyUSB0 ; ohi\n[Pohja]\nDemo Port = 4\n[dialer perijä]\n"
-            u"INHERITS = pohja\n"_s;
+            u"Com2 = /dev/ttyACM0\nCom3 = ttyUSB0 ; ohi\nCom5 = /dev/ttyS4 ; ohi\n[Pohja]\n"
+            u"Demo Port = 4\n[dialer perijä]\nINHERITS = pohja\n"_s;
         const Phonebook book = Phonebook::parse(own, u"luettelo.conf"_s);
         QCOMPARE(describe(book), u"Kotiyhteys|0600 12345|demo 4 10 0 3\nTyö||demo 1 300 90 1\n"
                                  u"perijä||demo 1 300 90 4"_s);
