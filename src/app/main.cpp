@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QSessionManager>
 #include <QSocketNotifier>
 #include <csignal>
@@ -163,8 +165,11 @@ int main(int argc, char** argv) {
     // windows' own icon is the program's file: a search of the icon themes would take a quarter
     // of the start-up, for the same picture.
     QGuiApplication::setDesktopFileName(QStringLiteral("fi.orvalin.Orvalin"));
-    QApplication::setWindowIcon(
-        QIcon(linuxPlatform.environment().dataFolder() + QStringLiteral("/orvalin.png")));
+    // Read as the PNG it is: left to guess, Qt would load every image plugin to ask each.
+    QImageReader icon(linuxPlatform.environment().dataFolder() + QStringLiteral("/orvalin.png"),
+                      "png");
+    icon.setAutoDetectImageFormat(false);
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(icon.read())));
     QObject::connect(&FormRegistry::instance(), &FormRegistry::allUnloaded, &application,
                      &QCoreApplication::quit);
 
