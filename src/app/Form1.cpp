@@ -103,18 +103,20 @@ void Form1::Form_Load() {
     FirstBlockCharged = false;
     PuheluMinuutit = 0;
 
-    const QString charge = GetSetting(Keys::App, Keys::Asetukset, Keys::Palveluntarjoaja, {});
-    if (!charge.isEmpty()) {
-        form<Form3>().PalvelunTarjoaja->setText(charge);
-        form<Form4>().Label12->setText(charge + PenniäMinuutissa);
-    }
-
     Text2->setText(GetSetting(Keys::App, Keys::Asetukset, Keys::Käyttäjä, {}));
 
-    form<FrmTyyppi1>();
-    form<FrmTyyppi2>();
-    form<Form4>();
-    form<Form7>();
+    // The hidden windows are not needed to show this one.
+    FormRegistry::instance().loadAfterShowing([] {
+        const QString charge = GetSetting(Keys::App, Keys::Asetukset, Keys::Palveluntarjoaja, {});
+        if (!charge.isEmpty()) {
+            form<Form3>().PalvelunTarjoaja->setText(charge);
+            form<Form4>().Label12->setText(charge + PenniäMinuutissa);
+        }
+        form<FrmTyyppi1>();
+        form<FrmTyyppi2>();
+        form<Form4>();
+        form<Form7>();
+    });
 }
 
 void Form1::Combo1_Change() {

@@ -2,9 +2,21 @@
 
 #include "Form.h"
 
+#include <QTimer>
+
 FormRegistry& FormRegistry::instance() {
     static FormRegistry registry;
     return registry;
+}
+
+void FormRegistry::loadAfterShowing(std::function<void()> load) {
+    m_pending = std::move(load);
+    QTimer::singleShot(0, this, &FormRegistry::loadPending);
+}
+
+void FormRegistry::loadPending() {
+    if (const std::function<void()> load = std::exchange(m_pending, {}))
+        load();
 }
 
 Form* FormRegistry::get(const QString& name, const std::function<Form*()>& create) {
@@ -17,7 +29,8 @@ Form* FormRegistry::get(const QString& name, const std::function<Form*()>& creat
     return form;
 }
 
-Form* FormRegistry::loaded(const QString& name) const {
+Form* FormRegistry::loaded(const QString& name) {
+    loadPending();
     return m_forms.value(name).data();
 }
 
@@ -43,7 +56,8 @@ void FormRegistry::unload(const QString& name) {
         emit allUnloaded();
 }
 
-QStringList FormRegistry::loadedNames() const {
+QStringList FormRegistry::loadedNames() {
+    loadPending();
     QStringList names;
     for (auto it = m_forms.cbegin(); it != m_forms.cend(); ++it)
         if (it.value())

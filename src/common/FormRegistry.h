@@ -20,7 +20,7 @@ public:
         return static_cast<T*>(
             get(QString::fromLatin1(T::staticMetaObject.className()), [] { return new T; }));
     }
-    template <class T> T* loaded() const {
+    template <class T> T* loaded() {
         return static_cast<T*>(loaded(QString::fromLatin1(T::staticMetaObject.className())));
     }
     template <class T> void unload() {
@@ -28,18 +28,25 @@ public:
     }
 
     Form* get(const QString& name, const std::function<Form*()>& create);
-    Form* loaded(const QString& name) const;
-    bool isLoaded(const QString& name) const { return loaded(name) != nullptr; }
+    Form* loaded(const QString& name);
+    bool isLoaded(const QString& name) { return loaded(name) != nullptr; }
     // Does nothing for a window that is not loaded or is already being unloaded.
     void unload(const QString& name);
     void unload(Form* form);
-    QStringList loadedNames() const;
+    QStringList loadedNames();
+    // Loads windows once the event loop has shown what is shown now, so that the first window
+    // reaches the screen sooner. Nothing can tell: any question to the registry before then
+    // runs `load` first.
+    void loadAfterShowing(std::function<void()> load);
 
 signals:
     // The last loaded window has been unloaded: the program's end.
     void allUnloaded();
 
 private:
+    void loadPending();
+
+    std::function<void()> m_pending;
     QHash<QString, QPointer<Form>> m_forms;
     QSet<QString> m_unloading;
 };
