@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QWidget>
 #include <canberra.h>
+#include <cstdio>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -90,7 +92,9 @@ private:
 
 // The sound system, with the libraries it loads, is held only while sounds play and a while
 // after: a call without alarms plays one sound in hours, and the meter need not keep a megabyte
-// for it. The alarm's sound every five seconds keeps it.
+// for it. The alarm's sound every five seconds keeps it. libcanberra itself is loaded then too,
+// which also keeps it and its codecs off the way to the first window; without it the program is
+// silent and says so once.
 class CanberraSound : public Sound {
 public:
     CanberraSound() {
@@ -100,35 +104,57 @@ public:
     }
     ~CanberraSound() override {
         if (m_context)
-            ca_context_destroy(m_context);
+            m_destroy(m_context);
+        if (m_library)
+            ::dlclose(m_library);
     }
     void play(const QString& path) override {
-        if (!QFile::exists(path))
+        if (!QFile::exists(path) || (!m_context && !hold()))
             return;
-        if (!m_context && ca_context_create(&m_context) != CA_SUCCESS) {
-            m_context = nullptr;
-            return;
-        }
-        ca_context_play(m_context, Playing, CA_PROP_MEDIA_FILENAME,
-                        QFile::encodeName(path).constData(), CA_PROP_APPLICATION_NAME, "Orvalin",
-                        nullptr);
+        m_play(m_context, Playing, CA_PROP_MEDIA_FILENAME, QFile::encodeName(path).constData(),
+               CA_PROP_APPLICATION_NAME, "Orvalin", nullptr);
         m_release.start();
     }
 
 private:
+    bool hold() {
+        m_library = ::dlopen("libcanberra.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (m_library && resolve(m_create, "ca_context_create") &&
+            resolve(m_destroy, "ca_context_destroy") && resolve(m_play, "ca_context_play") &&
+            resolve(m_playing, "ca_context_playing") && m_create(&m_context) == CA_SUCCESS)
+            return true;
+        if (!std::exchange(m_told, true))
+            std::fprintf(stderr, "orvalin: äänet eivät soi: %s\n",
+                         m_library ? "libcanberra ei käynnisty" : ::dlerror());
+        if (m_library)
+            ::dlclose(std::exchange(m_library, nullptr));
+        m_context = nullptr;
+        return false;
+    }
+    template <class Function> bool resolve(Function& function, const char* name) {
+        function = reinterpret_cast<Function>(::dlsym(m_library, name));
+        return function != nullptr;
+    }
     void release() {
         int playing = 0;
-        if (ca_context_playing(m_context, Playing, &playing) == CA_SUCCESS && playing) {
+        if (m_playing(m_context, Playing, &playing) == CA_SUCCESS && playing) {
             m_release.start();
             return;
         }
-        ca_context_destroy(m_context);
+        m_destroy(m_context);
         m_context = nullptr;
+        ::dlclose(std::exchange(m_library, nullptr));
     }
 
     // The one id the program's sounds are played under.
     static constexpr uint32_t Playing = 1;
+    void* m_library = nullptr;
+    int (*m_create)(ca_context**) = nullptr;
+    int (*m_destroy)(ca_context*) = nullptr;
+    int (*m_play)(ca_context*, uint32_t, ...) = nullptr;
+    int (*m_playing)(ca_context*, uint32_t, int*) = nullptr;
     ca_context* m_context = nullptr;
+    bool m_told = false;
     QTimer m_release;
 };
 
