@@ -102,12 +102,7 @@ public:
         m_release.setInterval(10000);
         QObject::connect(&m_release, &QTimer::timeout, &m_release, [this] { release(); });
     }
-    ~CanberraSound() override {
-        if (m_context)
-            m_destroy(m_context);
-        if (m_library)
-            ::dlclose(m_library);
-    }
+    ~CanberraSound() override { letGo(); }
     void play(const QString& path) override {
         if (!QFile::exists(path) || (!m_context && !hold()))
             return;
@@ -126,10 +121,15 @@ private:
         if (!std::exchange(m_told, true))
             std::fprintf(stderr, "orvalin: äänet eivät soi: %s\n",
                          m_library ? "libcanberra ei käynnisty" : ::dlerror());
+        m_context = nullptr; // a context that failed to be made is none to destroy
+        letGo();
+        return false;
+    }
+    void letGo() {
+        if (m_context)
+            m_destroy(std::exchange(m_context, nullptr));
         if (m_library)
             ::dlclose(std::exchange(m_library, nullptr));
-        m_context = nullptr;
-        return false;
     }
     template <class Function> bool resolve(Function& function, const char* name) {
         function = reinterpret_cast<Function>(::dlsym(m_library, name));
@@ -141,9 +141,7 @@ private:
             m_release.start();
             return;
         }
-        m_destroy(m_context);
-        m_context = nullptr;
-        ::dlclose(std::exchange(m_library, nullptr));
+        letGo();
     }
 
     // The one id the program's sounds are played under.
