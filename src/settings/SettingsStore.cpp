@@ -4,13 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QStringEncoder>
-#include <QThread>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -94,79 +89,70 @@ QString newerMessage(const QString& path, int version) {
         .arg(version);
 }
 
-// Runs `use` with a connection of its own to the store at path, one per thread, and removes the
-// connection once it is done; `use` gets nothing when the file cannot be opened. A read-only
-// connection cannot remove the write-ahead log it leaves when it closes last: where nothing else
-// will open the store after it, the connection may write, and writes nothing.
-template <class Use> auto WithConnection(const QString& path, bool readOnly, Use use) {
-    const QString connection = QStringLiteral("orvalin-read-%1")
-                                   .arg(reinterpret_cast<quintptr>(QThread::currentThreadId()));
-    std::optional<QSqlDatabase> opened;
-    decltype(use(opened)) result;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(path);
-        if (readOnly)
-            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (db.open())
-            opened = db;
-        result = use(opened);
-        opened.reset();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(connection);
-    return result;
+// A connection of its own to the store at path, closed when it goes; null when the file cannot
+// be opened. A read-only connection cannot remove the write-ahead log it leaves when it closes
+// last: where nothing else will open the store after it, the connection may write, and writes
+// nothing. Another program's lock is waited for as long as a user would.
+using Connection = std::unique_ptr<sqlite3, int (*)(sqlite3*)>;
+Connection Open(const QString& path, bool readOnly) {
+    sqlite3* handle = nullptr;
+    const int opened =
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &handle,
+                        readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
+    Connection db{handle, &sqlite3_close};
+    if (opened != SQLITE_OK)
+        db.reset();
+    else
+        sqlite3_busy_timeout(handle, 5000);
+    return db;
+}
+
+// The first column of every row a statement reads, or nothing when it fails.
+std::optional<QStringList> FirstColumn(sqlite3* handle, const char* text) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(handle, text, -1, &statement, nullptr) != SQLITE_OK)
+        return std::nullopt;
+    QStringList column;
+    int result = SQLITE_ROW;
+    while ((result = sqlite3_step(statement)) == SQLITE_ROW)
+        column << QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+    return result == SQLITE_DONE ? std::optional(column) : std::nullopt;
 }
 
 // Whether SQLite's full check of the store at path finds it whole; it reads every page and every
 // index.
 bool Whole(const QString& path, bool readOnly = true) {
-    return WithConnection(path, readOnly, [](std::optional<QSqlDatabase>& db) {
-        QSqlQuery q(db ? *db : QSqlDatabase());
-        return db && q.exec(QStringLiteral("PRAGMA integrity_check")) && q.next() &&
-               q.value(0).toString() == QStringLiteral("ok");
-    });
+    const Connection db = Open(path, readOnly);
+    return db &&
+           FirstColumn(db.get(), "PRAGMA integrity_check") == QStringList{QStringLiteral("ok")};
 }
 
 // The version of the store at path, 0 for an empty database, or the message for a file that is
 // no store of ours. Reading the list of tables already fails on a file that is no database.
 std::variant<int, QString> Inspect(const QString& path) {
-    return WithConnection(
-        path, true, [&path](std::optional<QSqlDatabase>& db) -> std::variant<int, QString> {
-            if (!db)
-                return unreadableMessage(path);
-            QSqlQuery q(*db);
-            QStringList tables;
-            if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
-                return damagedMessage(path);
-            while (q.next())
-                tables << q.value(0).toString();
-            if (tables.isEmpty())
-                return 0;
-            bool number = false;
-            const int version =
-                tables.contains(QStringLiteral("settings")) &&
-                        tables.contains(QStringLiteral("meta")) &&
-                        q.exec(QStringLiteral(
-                            "SELECT value FROM meta WHERE key = 'schema_version'")) &&
-                        q.next()
-                    ? q.value(0).toString().toInt(&number)
-                    : 0;
-            if (number && version > SchemaVersion)
-                return newerMessage(path, version);
-            if (!number || version < 1 ||
-                !q.exec(QStringLiteral(
-                    "SELECT application, section, key, value FROM settings LIMIT 1")))
-                return damagedMessage(path);
-            return version;
-        });
-}
-
-sqlite3* Handle(const QSqlDatabase& db) {
-    const QVariant handle = db.driver()->handle();
-    return qstrcmp(handle.typeName(), "sqlite3*") == 0
-               ? *static_cast<sqlite3* const*>(handle.constData())
-               : nullptr;
+    const Connection db = Open(path, true);
+    if (!db)
+        return unreadableMessage(path);
+    const std::optional<QStringList> tables =
+        FirstColumn(db.get(), "SELECT name FROM sqlite_master WHERE type = 'table'");
+    if (!tables)
+        return damagedMessage(path);
+    if (tables->isEmpty())
+        return 0;
+    bool number = false;
+    const std::optional<QStringList> version =
+        tables->contains(QStringLiteral("settings")) && tables->contains(QStringLiteral("meta"))
+            ? FirstColumn(db.get(), "SELECT value FROM meta WHERE key = 'schema_version'")
+            : std::nullopt;
+    const int read = version && !version->isEmpty() ? version->first().toInt(&number) : 0;
+    if (number && read > SchemaVersion)
+        return newerMessage(path, read);
+    if (!number || read < 1 ||
+        !FirstColumn(db.get(), "SELECT application, section, key, value FROM settings LIMIT 1"))
+        return damagedMessage(path);
+    return read;
 }
 
 // Binds a text for the one step that follows, without a copy. A null QString binds the empty
@@ -245,25 +231,15 @@ std::optional<QString> SettingsStore::open(const QString& path) {
         return damagedMessage(path);
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
 
-    const QString connection = QStringLiteral("orvalin-store");
-    sqlite3* handle = nullptr;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(path);
-        QSqlQuery q(db);
-        const bool ready = db.open() && q.exec(QStringLiteral("PRAGMA journal_mode = WAL")) &&
-                           q.exec(QStringLiteral("PRAGMA synchronous = FULL")) &&
-                           q.exec(QStringLiteral("PRAGMA busy_timeout = 100"));
-        handle = ready ? Handle(db) : nullptr;
-        if (!handle || (upgrade && !Upgrade(handle, version))) {
-            q = QSqlQuery();
-            db.close();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(connection);
-            return unreadableMessage(path);
-        }
-    }
-    delete std::exchange(g_current, new SettingsStore(path, connection, handle));
+    Connection db = Open(path, false);
+    // Every answered write survives a power cut; another program's lock is not waited out.
+    const char* const Modes = "PRAGMA journal_mode = WAL;"
+                              "PRAGMA synchronous = FULL;"
+                              "PRAGMA busy_timeout = 100";
+    if (!db || sqlite3_exec(db.get(), Modes, nullptr, nullptr, nullptr) != SQLITE_OK ||
+        (upgrade && !Upgrade(db.get(), version)))
+        return unreadableMessage(path);
+    delete std::exchange(g_current, new SettingsStore(path, db.release()));
     if (upgrade)
         return std::nullopt;
     g_current->m_check = ReadInBackground([path] {
@@ -297,8 +273,8 @@ SettingsStore* SettingsStore::current() {
     return g_current;
 }
 
-SettingsStore::SettingsStore(const QString& path, const QString& connection, sqlite3* handle)
-    : m_path(path), m_connection(connection), m_handle(handle) {}
+SettingsStore::SettingsStore(const QString& path, sqlite3* handle)
+    : m_path(path), m_handle(handle) {}
 
 SettingsStore::~SettingsStore() {
     // The check's read-only connection cannot remove the write-ahead log: the program's own
@@ -307,13 +283,9 @@ SettingsStore::~SettingsStore() {
         m_check.wait();
     for (sqlite3_stmt* statement : std::as_const(m_statements))
         sqlite3_finalize(statement);
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-        if (m_transactionDepth > 0 && !m_transactionFailed)
-            sqlite3_exec(m_handle, "COMMIT", nullptr, nullptr, nullptr);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(m_connection);
+    if (m_transactionDepth > 0 && !m_transactionFailed)
+        sqlite3_exec(m_handle, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(m_handle);
 }
 
 sqlite3_stmt* SettingsStore::statement(const char* text) const {
@@ -490,27 +462,28 @@ QHash<QString, QString> SettingsStore::section(const QString& application,
 QList<QHash<QString, QString>> SettingsStore::readSections(const QString& path,
                                                            const QString& application,
                                                            const QStringList& sections) {
-    return WithConnection(path, true, [&](std::optional<QSqlDatabase>& db) {
-        QList<QHash<QString, QString>> values(sections.size());
-        if (!db || !db->transaction())
-            return values;
-        QSqlQuery q(*db);
-        q.setForwardOnly(true);
-        q.prepare(QStringLiteral(
-            "SELECT key, value FROM settings WHERE application = ? AND section = ?"));
-        for (qsizetype i = 0; i < sections.size(); ++i) {
-            q.bindValue(0, application);
-            q.bindValue(1, sections[i]);
-            if (!q.exec())
-                std::fprintf(stderr, "orvalin: settings store %s: %s\n", qPrintable(path),
-                             qPrintable(q.lastError().text()));
-            while (q.next())
-                values[i].insert(q.value(0).toString(), q.value(1).toString());
-            q.finish();
-        }
-        db->commit();
+    QList<QHash<QString, QString>> values(sections.size());
+    const Connection db = Open(path, true);
+    sqlite3_stmt* read = nullptr;
+    if (!db || sqlite3_exec(db.get(), "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_prepare_v2(db.get(),
+                           "SELECT key, value FROM settings WHERE application = ? AND section = ?",
+                           -1, &read, nullptr) != SQLITE_OK)
         return values;
-    });
+    for (qsizetype i = 0; i < sections.size(); ++i) {
+        bindText(read, 1, application);
+        bindText(read, 2, sections[i]);
+        int result = SQLITE_ROW;
+        while ((result = sqlite3_step(read)) == SQLITE_ROW)
+            values[i].insert(columnText(read, 0), columnText(read, 1));
+        if (result != SQLITE_DONE)
+            std::fprintf(stderr, "orvalin: settings store %s: %s\n", qPrintable(path),
+                         sqlite3_errmsg(db.get()));
+        sqlite3_reset(read);
+    }
+    sqlite3_finalize(read);
+    sqlite3_exec(db.get(), "COMMIT", nullptr, nullptr, nullptr);
+    return values;
 }
 
 // The write lock is taken as the transaction begins, so that another program that holds the

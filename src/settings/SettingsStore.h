@@ -69,10 +69,12 @@ public:
     void commitTransaction();
 
     QString path() const { return m_path; }
+    // The store's own connection, for what runs statements of its own on it.
+    sqlite3* handle() const { return m_handle; }
     ~SettingsStore();
 
 private:
-    SettingsStore(const QString& path, const QString& connection, sqlite3* handle);
+    SettingsStore(const QString& path, sqlite3* handle);
     sqlite3_stmt* statement(const char* text) const;
     // Binds the values, steps the statement once and resets it; false on an error.
     bool run(sqlite3_stmt* statement, const QString* values, int count) const;
@@ -82,15 +84,13 @@ private:
     void failed(const QString& reason);
 
     QString m_path;
-    QString m_connection;
     sqlite3* m_handle;
     int m_transactionDepth = 0;
     // A write of the open transaction failed: the transaction is undone, the rest left out.
     bool m_transactionFailed = false;
     // The user has been told that writes fail, and is not told again until one succeeds.
     bool m_failing = false;
-    // Statements go straight through SQLite: the log viewer's rewrite of a long log is hundreds of
-    // thousands of writes, and Qt SQL's own work per statement costs as much as SQLite's.
+    // Each statement is prepared once, found again by the address of its text.
     mutable QHash<const char*, sqlite3_stmt*> m_statements;
     mutable std::array<QByteArray, 16> m_utf8;
     std::future<bool> m_check;

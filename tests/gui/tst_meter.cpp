@@ -419,30 +419,29 @@ private slots:
         QTRY_VERIFY(!form<FrmTyyppi1>().Timer1->isActive() &&
                     !form<FrmTyyppi2>().Timer1->isActive());
         {
-            QSqlDatabase other = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other"_s);
-            other.setDatabaseName(storePath());
-            QSqlQuery own(QSqlDatabase::database(u"orvalin-store"_s));
+            sqlite3* other = nullptr;
             const auto hold = [&](bool on) {
-                return locked ? QSqlQuery(other).exec(on ? u"BEGIN IMMEDIATE"_s : u"ROLLBACK"_s)
-                              : own.exec(u"PRAGMA query_only = %1"_s.arg(on));
+                locked ? onStore(on ? u"BEGIN IMMEDIATE"_s : u"ROLLBACK"_s, other)
+                       : onStore(u"PRAGMA query_only = %1"_s.arg(on));
             };
-            QVERIFY(other.open() && hold(true));
+            sqlite3_open(qPrintable(storePath()), &other);
+            hold(true);
             tick(3);
             QCOMPARE(meter.Kesto->text() + journalled(), u"00:00:03-"_s);
             // Said once the writer is done, and then only once.
             QTRY_VERIFY(platform().messageBoxes.texts().size() == 1 &&
                         platform().messageBoxes.texts()[0].contains(
                             storePath() + u" ei voi nyt kirjoittaa ("_s + cell() + u')'));
-            QVERIFY(hold(false));
+            hold(false);
             tick();
             QCOMPARE(journalled().section(u'|', 0, 0), u"00:00:04"_s);
             // Failing again once a write went through is said again.
-            QVERIFY(hold(true));
+            hold(true);
             tick();
             QTRY_COMPARE(platform().messageBoxes.texts().size(), 2);
-            QVERIFY(hold(false));
+            hold(false);
+            sqlite3_close(other);
         }
-        QSqlDatabase::removeDatabase(u"other"_s);
         QCOMPARE(journalled().section(u'|', 0, 0), u"00:00:04"_s);
     }
 
@@ -457,11 +456,10 @@ private slots:
         store(Keys::Asetukset, Keys::Kustannukset2, u"1"_s);
         MeterWindow& meter = openMeterOn(u"T1"_s);
         tick(3);
-        QSqlQuery store(QSqlDatabase::database(u"orvalin-store"_s));
-        QVERIFY(store.exec(u"CREATE TRIGGER refuse BEFORE %1 BEGIN SELECT RAISE(ABORT, "
-                           u"'levy on täynnä'); END"_s.arg(cell())));
+        onStore(u"CREATE TRIGGER refuse BEFORE %1 BEGIN SELECT RAISE(ABORT, 'levy on täynnä'); "
+                u"END"_s.arg(cell()));
         meter.close();
-        QVERIFY(store.exec(u"DROP TRIGGER refuse"_s));
+        onStore(u"DROP TRIGGER refuse"_s);
         QVERIFY(!StartProgram(storePath()));
         QCOMPARE(storedRows(1) + u' ' + stored(Keys::Asetukset, Keys::Sekunnit) + u' ' +
                      stored(Keys::Asetukset, Keys::Kustannukset2),
@@ -484,9 +482,9 @@ private slots:
         SaveCallJournal({u"5. joulukuuta 2026"_s, r[1], u"3,5 markkaa"_s,
                          u"01 17 34 350 3,5"_s.split(u' '), r[0] == u"1",
                          u"2026-12-05T23:40:00+02:00"_s});
-        QVERIFY(!refused || QSqlQuery(QSqlDatabase::database(u"orvalin-store"_s))
-                                .exec(u"CREATE TRIGGER refuse BEFORE DELETE ON journal BEGIN "
-                                      u"SELECT RAISE(ABORT, 'levy on täynnä'); END"_s));
+        if (refused)
+            onStore(u"CREATE TRIGGER refuse BEFORE DELETE ON journal BEGIN SELECT RAISE(ABORT, "
+                    u"'levy on täynnä'); END"_s);
         platform().dialer.openLinks = {u"Yhteys Modeemi on yhä auki"_s};
         QVERIFY(!StartProgram(storePath()) && (journalled() == u"-") != refused &&
                 form<Form1>().isVisible());
@@ -502,10 +500,8 @@ private slots:
             damaged || refused
                 ? u"<absent>|<absent>|<absent>|<absent>"_s
                 : u"5. joulukuuta 2026|00:12:34|3,5 markkaa|2026-12-05T23:40:00+02:00"_s;
-        QSqlQuery q(QSqlDatabase::database(u"orvalin-store"_s));
-        QVERIFY(q.exec(u"SELECT group_concat(duration) FROM journal_aside"_s) && q.next());
         QCOMPARE(storedRows(1).section(u';', 1) + u' ' + stored(Keys::Asetukset, Keys::Minuutit) +
-                     u' ' + q.value(0).toString(),
+                     u' ' + onStore(u"SELECT group_concat(duration) FROM journal_aside"_s),
                  logged + u' ' + r[2] + u' ' + (damaged ? r[1] : QString()));
     }
 };

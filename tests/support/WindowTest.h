@@ -34,11 +34,11 @@
 #include "tariffs/TariffFields.h"
 #include "transfer/Transfer.h"
 
-#include <QtSql>
 #include <QtTest>
 #include <QtWidgets>
 #include <functional>
 #include <memory>
+#include <sqlite3.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -99,6 +99,23 @@ inline QString table(int count, const std::function<QString(int, int)>& cell, in
         for (int c = 0; c < columns; ++c)
             text += (c ? u"|"_s : i ? u";"_s : u""_s) + cell(i, c);
     return text;
+}
+
+// Runs a statement on a connection, the store's own unless told, and gives the first column of
+// its first row; a statement that fails fails the test.
+inline QString onStore(const QString& text, sqlite3* db = SettingsStore::current()->handle()) {
+    sqlite3_stmt* statement = nullptr;
+    const bool prepared = sqlite3_prepare16_v2(db, text.utf16(), -1, &statement, nullptr) == 0;
+    const int result = prepared ? sqlite3_step(statement) : SQLITE_ERROR;
+    const QString first =
+        result == SQLITE_ROW
+            ? QString::fromUtf16(static_cast<const char16_t*>(sqlite3_column_text16(statement, 0)))
+            : QString();
+    sqlite3_finalize(statement);
+    if (result != SQLITE_ROW && result != SQLITE_DONE)
+        QTest::qFail(qPrintable(text + u": "_s + QString::fromUtf8(sqlite3_errmsg(db))), __FILE__,
+                     __LINE__);
+    return first;
 }
 
 // The file's bytes, none when it cannot be read.

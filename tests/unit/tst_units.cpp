@@ -9,11 +9,6 @@ void expectEach(const std::function<QString(const QString&)>& f, const QString& 
         got << pair.section(u'=', 0, 0) + u'=' + f(pair.section(u'=', 0, 0));
     QCOMPARE(got, table.split(u'|'));
 }
-// The first column of a statement's first row, run on the store's own connection.
-QString onStore(const QString& statement) {
-    QSqlQuery q(QSqlDatabase::database(u"orvalin-store"_s));
-    return q.exec(statement) && q.next() ? q.value(0).toString() : QString();
-}
 
 } // namespace
 
