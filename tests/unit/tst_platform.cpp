@@ -400,6 +400,8 @@ private slots:
         // Another living program's lock is no link.
         WriteFile(path("lock/LCK..ttyS9"), QByteArray::number(::getpid()) + '\n');
         QCOMPARE(dialUp.OpenLinks(), QStringList());
+        // pppd ends with 19 when the provider refuses the user name or the password.
+        QCOMPARE(Pppd::exitReason(19), u"palveluntarjoaja hylkäsi käyttäjän nimen tai salasanan"_s);
         // The weekday stands alone, not in the date format's "sunnuntaina".
         QCOMPARE(FinnishWeekday(QDate(2026, 12, 13)) + u' ' +
                      FinnishHour(QDateTime(QDate(2026, 12, 8), QTime(7, 5))) + u' ' +
