@@ -79,7 +79,7 @@ done | awk -F'|' -v started="$started" -v ended="$ended" '{
     line[NR] = sprintf("%-58s %.3f CPU s in %.0f s = %5.2f CPU s per hour", $1 ":", cpu[NR], wall,
                        hourly[NR])
     wakeups[NR] = (a[2] - b[2]) / wall; rss[NR] = $4
-    rest[NR] = sprintf(", %.2f wake-ups a second, %.1f MB resident", wakeups[NR], $4 / 1024)
+    rest[NR] = sprintf(", %.2f wake-ups a second, %.1f MB resident", wakeups[NR], rss[NR] / 1024)
 } END {
     for (i = 1; i <= NR; i++)
         printf "%s%s%s\n", line[i], i <= 3 ? sprintf(" (%.2fx the plain clock)", hourly[i] / hourly[2]) : "", rest[i]
