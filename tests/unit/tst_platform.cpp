@@ -250,11 +250,12 @@ private slots:
         for (const char* file : {"received", "modem", "pppd"})
             QFile::remove(path(file));
         QDir().mkpath(path("lock"));
-        QProcess fake;
+        QProcess fake, user;
         fake.start(u"python3"_s, QStringList{QStringLiteral(ORVALIN_TEST_SUPPORT "/fake_modem.py"),
                                              path("modem"), path("received")} +
                                      modem);
-        const auto stop = qScopeGuard([&] { fake.terminate(), fake.waitForFinished(); });
+        const auto stop =
+            qScopeGuard([&] { fake.terminate(), fake.waitForFinished(), user.close(); });
         QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(path("modem")); }, 5000));
         qputenv("FAKE_PPPD_SCENARIO", pppd.toUtf8());
         qputenv("FAKE_PPPD_RECORD", QFile::encodeName(path("pppd")));
@@ -274,18 +275,19 @@ private slots:
         };
         // The line is locked under the name as configured and under the device it leads to.
         const QString device = QFileInfo(QFileInfo(path("modem")).canonicalFilePath()).fileName();
-        const QStringList locks = {path("lock") + u"/LCK.."_s + device,
-                                   path("lock") + u"/LCK..modem"_s};
+        const QStringList locks = {path("lock/LCK..") + device, path("lock/LCK..modem")};
         // No process has a pid above the kernel's largest, 2^22.
-        const pid_t living = ::getppid();
-        const auto uucp = [](pid_t pid) {
-            return QByteArray::number(pid).rightJustified(10) + '\n';
-        };
+        // A process that uses the line; for a binary lock, one whose pid's bytes read as text
+        // (from a first byte that is an ASCII digit) name no living process.
+        pid_t pid = 0;
+        while (pid < 1 || (pppd == u"binary" && getpgid(atoi(reinterpret_cast<char*>(&pid))) >= 0))
+            user.close(), user.start(u"sleep"_s, {u"60"_s}), pid = pid_t(user.processId());
+        const auto uucp = [](pid_t p) { return QByteArray::number(p).rightJustified(10) + '\n'; };
         const QHash<QString, QByteArray> contents = {
-            {u"uucp"_s, uucp(living)},
-            {u"as configured"_s, uucp(living)},
-            {u"qt"_s, QByteArray::number(living) + "\nminicom\nkone\n"},
-            {u"binary"_s, QByteArray(reinterpret_cast<const char*>(&living), 4)},
+            {u"uucp"_s, uucp(pid)},
+            {u"as configured"_s, uucp(pid)},
+            {u"qt"_s, QByteArray::number(pid) + "\nminicom\nkone\n"},
+            {u"binary"_s, QByteArray(reinterpret_cast<const char*>(&pid), 4)},
             {u"unreadable"_s, "lukko\n"},
             {u"stale"_s, uucp(99999999)}};
         const QString lock = locks[pppd == u"as configured"_s];

@@ -20,6 +20,13 @@ QString systemError(int error = errno) {
 // The pid a lock names: leading ASCII digits (the UUCP "%10d\n" form, and Qt's lock files,
 // which begin with the pid), or the four bytes of a binary pid as older programs write it.
 std::optional<pid_t> lockOwner(const QByteArray& content) {
+    // A binary pid ends in a zero byte (no pid reaches 2^24), which no text lock holds; read as
+    // text, one whose first byte is a digit would name another process.
+    if (content.size() == sizeof(pid_t) && content.endsWith('\0')) {
+        pid_t pid = 0;
+        std::memcpy(&pid, content.constData(), sizeof pid);
+        return pid > 0 ? std::optional(pid) : std::nullopt;
+    }
     const QByteArray text = content.trimmed();
     qsizetype digits = 0;
     while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9')
@@ -28,13 +35,6 @@ std::optional<pid_t> lockOwner(const QByteArray& content) {
         bool ok = false;
         const int pid = text.left(digits).toInt(&ok);
         if (ok && pid > 0)
-            return pid;
-        return std::nullopt;
-    }
-    if (content.size() == sizeof(pid_t)) {
-        pid_t pid = 0;
-        std::memcpy(&pid, content.constData(), sizeof pid);
-        if (pid > 0)
             return pid;
     }
     return std::nullopt;
